@@ -1,0 +1,31 @@
+// One copy per desktop. The first copy listens on a local socket in the
+// abstract namespace (nothing is left on disk if it crashes); a second copy
+// finds it there, asks it to come to the front, and ends.
+#pragma once
+
+#include <QLocalServer>
+#include <QObject>
+
+#include <functional>
+
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    // The name covers the user and the display, so copies on two displays
+    // may run side by side.
+    static QString defaultName();
+
+    explicit SingleInstance(const QString &name = defaultName(), QObject *parent = nullptr);
+
+    // True when this is the first copy; false when a running copy was asked
+    // to raise its window (this copy should end at once).
+    bool claim();
+
+    std::function<void()> onRaise;
+
+private:
+    bool askRunningCopy();
+
+    QString m_name;
+    QLocalServer m_server;
+};

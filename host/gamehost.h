@@ -1,0 +1,147 @@
+// GameHost: the authority of a game. It owns the slot table, the boneyard,
+// the hands, the board and the scores, judges every request and plays the
+// empty seats. It does no I/O of its own: messages go out, connections are
+// closed and timers are armed through a HostLink, so the same rules run
+// behind real sockets (TServer) and inside tests and benchmarks.
+#pragma once
+
+#include <QByteArray>
+
+#include <array>
+#include <random>
+
+// What the host asks of its surroundings.
+class HostLink {
+public:
+    virtual ~HostLink() = default;
+    // One whole message, terminator included, on the connection of a slot.
+    virtual void sendTo(int slot, const QByteArray &message) = 0;
+    // Close the connection of a slot; its departure is reported back
+    // through GameHost::slotClosed.
+    virtual void disconnectSlot(int slot) = 0;
+    // The one-second step timer: GameHost::stepTick once a second while on.
+    virtual void startStepTimer() = 0;
+    virtual void stopStepTimer() = 0;
+    // One GameHost::computerTick after ms milliseconds.
+    virtual void armComputer(int ms) = 0;
+    virtual void stopComputer() = 0;
+};
+
+// One slot record: a connection's seat (slots 1..6) or a watcher (7..9).
+struct tplayer {
+    QByteArray name;       // login name of the human here; empty when none
+    bool connected = false;
+    int totalscore = 0;
+    int roundscore = 0;
+    bool watching = false; // the human watches; the computer plays the seat
+    QByteArray botname;
+    std::array<int, 21> hand{}; // bone by hand number 1..20; 0 = empty
+    bool passed = false;
+    bool playing = false;  // in the current game
+    bool newcomer = false; // enters the game at the next round
+};
+
+struct ToeCell {
+    int bone = 0;
+    bool flip = false; // the high value touches; the low value is open
+};
+
+class GameHost {
+public:
+    static constexpr int MaxSlots = 9;
+    static constexpr int maxseats = 6;
+    static constexpr int Toes = 3;
+    static constexpr int Positions = 40;
+    static constexpr int HandPlaces = 20;
+    static constexpr int DefaultBotDelay = 1000;
+    static const QByteArray Version;
+
+    enum Step { NoStep = 0, RoundStartStep = 2, BeginAgainStep = 3 };
+
+    explicit GameHost(HostLink &link, unsigned seed = std::random_device{}());
+
+    // Connections (TServer drives these from its socket events).
+    int reserveSlot();             // lowest free slot, or 0 when all nine are taken
+    void slotConnected(int slot);  // a connection was accepted into slot
+    void slotClosed(int slot);     // "Socket Closed" on the slot's connection
+
+    // One queued message, carried by the connection of slot `carrier`.
+    void dispatch(int carrier, const QByteArray &message);
+
+    void stepTick();     // the step timer's one-second tick
+    void computerTick(); // the computer delay ran out
+
+    void setBotDelay(int ms);
+    int botDelay() const { return m_botDelay; }
+    void reseed(unsigned seed) { m_rng.seed(seed); }
+
+    // Message handlers, by the command they answer.
+    void receivedlogininfo(int carrier, const QByteArray &args);
+    void kickhim(int carrier, const QByteArray &args);
+    void botspeed(int carrier, const QByteArray &args);
+    void chat(int carrier, const QByteArray &args);
+    void action(int carrier, const QByteArray &args);
+    void startgame(int carrier, const QByteArray &args);
+    void justwatch(int carrier, const QByteArray &args);
+    void hepasses(int carrier, const QByteArray &args);
+    void playbone(int carrier, const QByteArray &args);
+
+    // The game steps.
+    void shufflebones();
+    void dealbones();
+    void startround();
+    void findplayer();
+    void endround(int wentOut);
+    void checkforwin();
+    void beginagain();
+    int gethighest() const;
+    int getaverage() const;
+    QByteArray gamestats(int slot) const;
+    QByteArray handreport(int seat, int upTo) const;
+
+    // Moves, shared by the handlers and the computer players.
+    void play(int seat, int handnum, int toe, int position);
+    void pass(int seat);
+    void computerplay(int seat);
+
+    bool computerPlayed(int seat) const;
+    int seatsInGame() const;
+    int openValue(int toe, int position) const; // free value of the cell, -1 when empty
+
+    // The state, plain data a test can read.
+    std::array<tplayer, 12> players{}; // 1..9 slots; 10 and 11 spare
+    int slotcount = 0;
+    bool gamerunning = false;
+    bool turnopen = false; // plays and passes count only while a turn is open
+    int whoseturn = 0;
+    int roundnum = 0;
+    int roundstoplay = 10;
+    int newcomers = 1;
+    int playmode = 1;
+    int spinner = 0; // pip value; a double's bone number until its begin-again
+    std::array<int, 56> boneyard{};
+    int dealpos = 0;
+    ToeCell toes[Toes + 1][Positions + 1]{};
+    int timercount = 0;
+    Step timerstep = NoStep;
+    bool computerArmed = false;
+
+    static int bonesEach(int seats);
+    static int roundSpinner(int round); // bone number of the round's double; 0 outside 1..10
+
+private:
+    void sendSeat(int slot, const QByteArray &message);
+    void sendAll(const QByteArray &message, int except = 0);
+    void startStepTimer(Step step, int ticks);
+    void stopTimers();
+    bool playingfoots(int seat, int handnum, int toe, int position);
+    bool playingtoes(int seat, int handnum, int toe, int position);
+    void computerfoots(int seat);
+    void computertoes(int seat);
+    int bonesLeft(int seat) const;
+    void handOnIfTurnOf(int seat);
+
+    HostLink &m_link;
+    std::mt19937 m_rng;
+    int m_botDelay = DefaultBotDelay;
+};

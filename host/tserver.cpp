@@ -1,0 +1,193 @@
+#include "tserver.h"
+
+#include "failure.h"
+
+TServer::TServer(QObject *parent)
+    : QObject(parent), Sock1(new TSock(this)), tempsock(new TSock(this)), m_game(*this)
+{
+    setObjectName(QStringLiteral("Server"));
+    Sock1->setPortName(QStringLiteral("7772"));
+    Sock1->OnAccept = [this](TSock *s) { guarded([&] { Sock1Accept(s); }); };
+    tempsock->OnDisconnect = [this](TSock *s) { guarded([&] { tempsockDisconnect(s); }); };
+    tempsock->OnInfo = [this](TSock *s, TSocketInfo k, const QString &m) {
+        guarded([&] { tempsockInfo(s, k, m); });
+    };
+
+    // The dispatch tick runs only while messages wait.
+    socktimer.setInterval(10);
+    connect(&socktimer, &QTimer::timeout, this, [this] { guarded([&] { socktimerTimer(); }); });
+    timer1.setInterval(1000);
+    connect(&timer1, &QTimer::timeout, this, [this] { guarded([&] { m_game.stepTick(); }); });
+    computertimer.setSingleShot(true);
+    connect(&computertimer, &QTimer::timeout, this, [this] { guarded([&] { m_game.computerTick(); }); });
+}
+
+TServer::~TServer()
+{
+    socktimer.stop();
+    timer1.stop();
+    computertimer.stop();
+}
+
+void TServer::setTimings(int dispatchMs, int stepMs)
+{
+    socktimer.setInterval(dispatchMs);
+    timer1.setInterval(stepMs);
+}
+
+void TServer::shutdown()
+{
+    for (int i = 1; i <= GameHost::MaxSlots; ++i)
+        disconnectsock(i);
+    if (Sock1->Listen())
+        Sock1->setListen(false);
+}
+
+int TServer::slotOf(TSock *sock) const
+{
+    const int n = sock->Tag;
+    return (n >= 1 && n <= GameHost::MaxSlots && m_socks[n] == sock) ? n : 0;
+}
+
+void TServer::Sock1Accept(TSock *listener)
+{
+    const int slot = m_game.reserveSlot();
+    TSock *sock = nullptr;
+    if (!listener->Accept(sock))
+        return;
+    if (slot == 0) {
+        refuse(sock);
+        return;
+    }
+    sock->Tag = slot;
+    sock->OnDisconnect = tempsock->OnDisconnect;
+    sock->OnInfo = tempsock->OnInfo;
+    sock->OnRead = [this](TSock *s, int count) { guarded([&] { Sock1Read(s, count); }); };
+    m_socks[slot] = sock;
+    m_conn[slot] = m_nextConn++;
+    m_framers[slot].clear();
+    m_queuedCount[slot] = 0;
+    m_game.slotConnected(slot);
+}
+
+// A tenth client: it hears "CMD_full+" before its connection is closed.
+void TServer::refuse(TSock *sock)
+{
+    sock->OnInfo = nullptr;
+    sock->OnDisconnect = nullptr;
+    sock->OnRead = nullptr;
+    auto finish = [sock] {
+        sock->OnWrite = nullptr;
+        sock->Close();
+        sock->deleteLater();
+    };
+    sock->OnWrite = [finish](TSock *s) {
+        if (s->pendingOutbound() == 0)
+            finish();
+    };
+    sock->Send(QByteArray("CMD_full+") + wire::Terminator);
+    if (sock->pendingOutbound() == 0)
+        finish();
+}
+
+void TServer::Sock1Read(TSock *sock, int)
+{
+    const int slot = slotOf(sock);
+    if (slot == 0) {
+        sock->Receive();
+        return;
+    }
+    const quint64 conn = m_conn[slot];
+    bool flooded = false;
+    const bool fits = m_framers[slot].feed(sock->Receive(), [&](QByteArray text) {
+        if (++m_queuedCount[slot] > wire::MaxQueuedMessages)
+            flooded = true;
+        receivedlist.push_back({slot, conn, std::move(text)});
+    });
+    if (!fits || flooded) {
+        disconnectsock(slot);
+        return;
+    }
+    if (!receivedlist.empty() && !socktimer.isActive())
+        socktimer.start();
+}
+
+void TServer::socktimerTimer()
+{
+    if (receivedlist.empty()) {
+        socktimer.stop();
+        return;
+    }
+    Queued q = std::move(receivedlist.front());
+    receivedlist.pop_front();
+    if (q.slot >= 1 && q.slot <= GameHost::MaxSlots && m_conn[q.slot] == q.conn) {
+        --m_queuedCount[q.slot];
+        m_game.dispatch(q.slot, q.text);
+    }
+    if (receivedlist.empty())
+        socktimer.stop();
+}
+
+void TServer::dropQueued(quint64 conn)
+{
+    std::erase_if(receivedlist, [conn](const Queued &q) { return q.conn == conn; });
+}
+
+void TServer::tempsockDisconnect(TSock *sock)
+{
+    const int slot = slotOf(sock);
+    if (slot && m_game.players[slot].connected)
+        sock->Close();
+}
+
+void TServer::tempsockInfo(TSock *sock, TSocketInfo, const QString &msg)
+{
+    if (msg != QLatin1String("Socket Closed"))
+        return;
+    const int slot = slotOf(sock);
+    if (slot == 0)
+        return; // a second report for a connection already let go
+    dropQueued(m_conn[slot]);
+    m_socks[slot] = nullptr;
+    m_conn[slot] = 0;
+    m_queuedCount[slot] = 0;
+    m_framers[slot].clear();
+    sock->OnRead = nullptr;
+    sock->deleteLater();
+    m_game.slotClosed(slot);
+}
+
+void TServer::disconnectsock(int slot)
+{
+    if (slot < 1 || slot > GameHost::MaxSlots)
+        return;
+    if (TSock *s = m_socks[slot])
+        s->Close();
+}
+
+void TServer::closeLater(int slot, quint64 conn)
+{
+    // Not from inside a game step: the departure would re-enter it.
+    QMetaObject::invokeMethod(this, [this, slot, conn] {
+        if (m_conn[slot] == conn)
+            guarded([&] { disconnectsock(slot); });
+    }, Qt::QueuedConnection);
+}
+
+void TServer::sendTo(int slot, const QByteArray &message)
+{
+    TSock *s = (slot >= 1 && slot <= GameHost::MaxSlots) ? m_socks[slot] : nullptr;
+    if (!s || !s->hasSocket())
+        return;
+    s->Send(message);
+    // A peer that stops reading must not make us hold its backlog for ever.
+    if (s->pendingOutbound() > wire::MaxUnsentBytes)
+        closeLater(slot, m_conn[slot]);
+}
+
+void TServer::armComputer(int ms)
+{
+    computertimer.stop();
+    computertimer.setInterval(ms);
+    computertimer.start();
+}

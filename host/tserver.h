@@ -1,0 +1,77 @@
+// TServer: the game host of a hosting copy (or of velloc-host). It listens
+// on port 7772, gives each connection a slot, cuts the byte streams into
+// messages, queues them and hands one per 10 ms tick to the GameHost, which
+// answers through this object's sockets and timers. It is never shown.
+#pragma once
+
+#include "gamehost.h"
+#include "tsock.h"
+#include "wire.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+#include <deque>
+
+class TServer : public QObject, private HostLink {
+    Q_OBJECT
+public:
+    explicit TServer(QObject *parent = nullptr);
+    ~TServer() override;
+
+    TSock *Sock1;    // the listener, PortName "7772"
+    TSock *tempsock; // never opened: carries the handlers of accepted sockets
+
+    GameHost &game() { return m_game; }
+    const GameHost &game() const { return m_game; }
+
+    // The hosting table window's "Bot Speed" setting.
+    void setBotDelay(int ms) { m_game.setBotDelay(ms); }
+
+    // Shorter pacing for tests; the program always runs at 10 ms and 1 s.
+    void setTimings(int dispatchMs, int stepMs);
+
+    // Closes every connection and stops listening.
+    void shutdown();
+
+    TSock *slotSocket(int slot) const { return m_socks[slot]; }
+    qsizetype queuedMessages() const { return qsizetype(receivedlist.size()); }
+
+private:
+    struct Queued {
+        int slot;
+        quint64 conn;
+        QByteArray text;
+    };
+
+    void Sock1Accept(TSock *listener);
+    void Sock1Read(TSock *sock, int count);
+    void tempsockDisconnect(TSock *sock);
+    void tempsockInfo(TSock *sock, TSocketInfo kind, const QString &msg);
+    void socktimerTimer();
+    void disconnectsock(int slot);
+    void refuse(TSock *sock);
+    void dropQueued(quint64 conn);
+    void closeLater(int slot, quint64 conn);
+    int slotOf(TSock *sock) const;
+
+    // HostLink
+    void sendTo(int slot, const QByteArray &message) override;
+    void disconnectSlot(int slot) override { disconnectsock(slot); }
+    void startStepTimer() override { timer1.start(); }
+    void stopStepTimer() override { timer1.stop(); }
+    void armComputer(int ms) override;
+    void stopComputer() override { computertimer.stop(); }
+
+    GameHost m_game;
+    std::array<TSock *, 12> m_socks{};
+    std::array<quint64, 12> m_conn{};
+    std::array<wire::Framer, 12> m_framers{};
+    std::array<int, 12> m_queuedCount{};
+    quint64 m_nextConn = 1;
+    std::deque<Queued> receivedlist;
+    QTimer socktimer;
+    QTimer timer1;
+    QTimer computertimer;
+};

@@ -1,0 +1,1 @@
+// Keeps the records library non-empty while its parts are added.

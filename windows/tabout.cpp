@@ -1,0 +1,6 @@
+#include "tabout.h"
+
+Tabout::Tabout(Forms &forms, QWidget *parent) : QDialog(parent), m_forms(forms)
+{
+    setWindowTitle(QStringLiteral("Velloc - About"));
+}
