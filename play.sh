@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts a solo game.
+set -euo pipefail
+top=$(cd "$(dirname "$0")" && pwd)
+"$top/tools/setup.sh"
+exec "${VELLOC_BUILD_DIR:-$top/build}/bin/velloc" "$@"
