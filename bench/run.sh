@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds the project and runs every benchmark, printing its figures.
+# Needs port 7772 free (the solo program's host) and takes about a minute.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="${VELLOC_BUILD_DIR:-$top/build}"
+"$top/tools/setup.sh" >/dev/null
+for b in "$build"/bin/bench_*; do
+  echo "== $(basename "$b")"
+  "$b"
+done
