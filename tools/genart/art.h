@@ -44,7 +44,8 @@ QImage renderVector(QSize logical, int scale, const std::function<void(QPainter 
 Picture vectorPicture(const QString &path, QSize size, std::function<void(QPainter &)> draw);
 
 // Renders per pixel: the function gets logical coordinates (pixel centres)
-// and the scale, and returns a premultiplied-free ARGB colour.
+// and the scale, and returns a straight (not premultiplied) colour;
+// supersample > 1 averages that many samples per pixel along each axis.
 QImage renderPixels(QSize logical, int scale, const std::function<QColor(double u, double v, int scale)> &shade,
                     int supersample = 1);
 
