@@ -1,0 +1,94 @@
+#include "sounds.h"
+
+#include "velloc_resources.h"
+
+#include <QFile>
+#include <QSoundEffect>
+#include <QUrl>
+
+SoundPlayer::SoundPlayer(QObject *parent) : QObject(parent), m_folder(QStringLiteral(":/sounds/"))
+{
+    // The embedded sounds must be registered before the first one is looked up.
+    initVellocResources();
+}
+
+const QStringList &SoundPlayer::soundNames()
+{
+    static const QStringList names{
+        QStringLiteral("blocked"),   QStringLiteral("clearbone"),  QStringLiteral("double"),
+        QStringLiteral("entered"),   QStringLiteral("invalid"),    QStringLiteral("pass"),
+        QStringLiteral("placebone"), QStringLiteral("roundover"),  QStringLiteral("selectbone"),
+        QStringLiteral("sort"),      QStringLiteral("turn"),       QStringLiteral("turnnew"),
+        QStringLiteral("winner"),
+    };
+    return names;
+}
+
+void SoundPlayer::playsounds(const QString &name)
+{
+    if (!m_enabled)
+        return;
+    const QString key = name.toLower();
+    if (!soundNames().contains(key))
+        return;
+    QSoundEffect *sound = effectFor(key);
+    if (!sound || sound->status() == QSoundEffect::Error)
+        return;
+
+    // Cut off the sound started before (the same one included). Without a sound
+    // device an effect never reports that it finished, so it is always stopped
+    // rather than asked whether it still plays.
+    stopCurrent();
+    m_current = sound;
+    // play() only queues the sound: while the file is still loading it starts
+    // once loaded, and without a device it does nothing. Nothing here waits.
+    sound->play();
+    emit played(key);
+}
+
+void SoundPlayer::setEnabled(bool enabled)
+{
+    m_enabled = enabled;
+    if (!enabled)
+        stopCurrent();
+}
+
+void SoundPlayer::setSoundFolder(const QString &folder)
+{
+    stopCurrent();
+    qDeleteAll(m_effects);
+    m_effects.clear();
+    m_folder = folder;
+    if (!m_folder.isEmpty() && !m_folder.endsWith(QLatin1Char('/')))
+        m_folder += QLatin1Char('/');
+}
+
+QSoundEffect *SoundPlayer::effect(const QString &name) const
+{
+    return m_effects.value(name.toLower(), nullptr);
+}
+
+QSoundEffect *SoundPlayer::effectFor(const QString &name)
+{
+    if (QSoundEffect *sound = m_effects.value(name, nullptr))
+        return sound;
+
+    // Made on first use: creating an effect and setting its source only starts
+    // loading in the background, so neither start-up nor the first sound waits.
+    const QString path = m_folder + name + QStringLiteral(".wav");
+    if (!QFile::exists(path))
+        return nullptr;
+    const QUrl url = path.startsWith(QLatin1Char(':')) ? QUrl(QStringLiteral("qrc") + path)
+                                                       : QUrl::fromLocalFile(path);
+    auto *sound = new QSoundEffect(this);
+    sound->setSource(url);
+    m_effects.insert(name, sound);
+    return sound;
+}
+
+void SoundPlayer::stopCurrent()
+{
+    if (m_current)
+        m_current->stop();
+    m_current = nullptr;
+}

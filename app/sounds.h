@@ -1,0 +1,51 @@
+// Plays the game's thirteen short sounds without ever holding up the game:
+// one sound at a time, each new one cutting off the one before.
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QSoundEffect;
+
+class SoundPlayer : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SoundPlayer(QObject *parent = nullptr);
+
+    // The names callers may play (lower case).
+    static const QStringList &soundNames();
+
+    // Starts the named sound ("turn", "PlaceBone" ...; case does not matter) and
+    // returns at once. Unknown names, missing sounds and a missing sound device
+    // are ignored.
+    void playsounds(const QString &name);
+
+    // "Play Sounds": while off, playsounds does nothing.
+    void setEnabled(bool enabled);
+    bool isEnabled() const { return m_enabled; }
+
+    // Where the WAV files are looked up, as "<folder><name>.wav"; ":/sounds/"
+    // (the embedded ones) unless tests point it elsewhere.
+    void setSoundFolder(const QString &folder);
+    QString soundFolder() const { return m_folder; }
+
+    // The effect made for a sound once it was first played (nullptr before).
+    QSoundEffect *effect(const QString &name) const;
+
+signals:
+    // A sound was started (its lower-case name).
+    void played(const QString &name);
+
+private:
+    QSoundEffect *effectFor(const QString &name);
+    void stopCurrent();
+
+    bool m_enabled = true;
+    QString m_folder;
+    QHash<QString, QSoundEffect *> m_effects;
+    QPointer<QSoundEffect> m_current;
+};
