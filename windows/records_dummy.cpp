@@ -1,1 +1,0 @@
-// Keeps the records library non-empty while its parts are added.
