@@ -1,5 +1,7 @@
 #include "look.h"
 
+#include "velloc_resources.h"
+
 #include <QPalette>
 #include <QWidget>
 
@@ -7,7 +9,8 @@ namespace look {
 
 QPixmap backgroundTile()
 {
-    QPixmap tile(QStringLiteral(":/images/background.png"));
+    initVellocResources();
+    QPixmap tile = artPixmap(QStringLiteral(":/images/background.png"));
     if (tile.isNull()) {
         tile = QPixmap(300, 128);
         tile.fill(TableBrown);

@@ -9,9 +9,11 @@
 #include "tserver.h"
 #include "tspylist.h"
 #include "ttallylist.h"
+#include "velloc_resources.h"
 
 Program::Program(const QStringList &args, const QString &gamePort)
 {
+    initVellocResources();
     forms.chat = new Tchat(forms);
     forms.chat->setArguments(args);
     forms.chat->setGamePort(gamePort);

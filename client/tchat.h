@@ -1,23 +1,47 @@
-// Tchat: the table window. A client of a game host: it logs in, shows the
-// seats, the board, the hand and the chat, and sends the player's moves.
+// Tchat: the table window. A client of a game host: it logs in, shows who
+// sits where, the board, the hand and the chat, and sends the player's
+// plays, passes and chat lines. It decides nothing about the rules.
 #pragma once
 
 #include "forms.h"
 #include "tsock.h"
 #include "wire.h"
 
+#include <QColor>
+#include <QLabel>
 #include <QMainWindow>
+#include <QPoint>
 #include <QStringList>
 #include <QTimer>
 
+#include <array>
 #include <deque>
+#include <functional>
 
 class QAction;
+class QActionGroup;
+class QMenu;
+class QLineEdit;
+class QPainter;
+class QScrollArea;
 class QTextEdit;
+class QToolButton;
+class SoundPlayer;
+class PictureButton;
+class BoardSurface;
+class HandSurface;
+class HandBone;
+class ToeTarget;
 
 class Tchat : public QMainWindow {
     Q_OBJECT
 public:
+    static constexpr int Seats = 6;
+    static constexpr int Phrases = 10;
+    static constexpr int Toes = 3;
+    static constexpr int Positions = 40;
+    static constexpr int HandSlots = 20;
+
     explicit Tchat(Forms &forms, QWidget *parent = nullptr);
     ~Tchat() override;
 
@@ -26,6 +50,10 @@ public:
     // Port of the game host, "7772" unless a test picks another.
     void setGamePort(const QString &port) { m_gamePort = port; }
 
+    // Replaceable for tests: message boxes and opening links.
+    static std::function<void(QWidget *, const QString &)> messageBox;
+    std::function<bool(const QString &link)> openLink;
+
     TSock *sock;   // the connection to the game host
     TSock *Sock11; // the idle lobby link
 
@@ -33,35 +61,208 @@ public:
     bool hostFlag() const { return m_hostFlag; }
     bool loggedIn() const { return m_loggedIn; }
     int ownSeat() const { return m_ownSeat; }
+    int turnSeat() const { return m_turnSeat; }
+    int selectedBone() const { return selectedbone; }
+    int spinnerBone() const { return spinnerbone; }
+    int botDelay() const { return m_botDelay; }
+    QColor chatColour() const { return m_chatColour; }
+    QColor actionColour() const { return m_actionColour; }
+    bool phraseReady() const { return m_phraseReady; }
+    QString phrase(int n) const { return m_phrases[size_t(n)]; }
+    void setPhrase(int n, const QString &text);
+    bool scrollFrozen() const;
+    // The seat's name as its label shows it.
+    QString seatName(int seat) const;
+    qsizetype pendingMessages() const { return qsizetype(receivedlist.size()); }
+    // The names at the table other than this player's, for the tally.
+    QStringList namesAtTable() const;
 
     // Sends one message (the terminator is added) to the host.
     void sendMessage(const QByteArray &body);
 
+    // Start-up and end.
     void processparams();
     void hostpress();
     void joinpress();
-    void addlinetochat(const QString &line, const QColor &colour);
     void Exit1Click();
 
+    // Settings.
+    void loadinifile();
+    void saveinifile();
+    // After a preference change: every key once the settings were read,
+    // only this key before.
+    void savePreference(const QString &key);
+    void playsounds(const QString &name);
+
+    // Connection and seats.
+    void kicking(int slot);
+    void Fast1Click(int delay);
+    void JustWatch1Click();
+    void label_playername1ContextPopup(int seat, const QPoint &globalPos);
+
+    // Game flow.
+    void button_startClick();
+    void button_passClick();
+    void image_toe1Click(int toe);
+    void clearall();
+
+    // Hand and board.
+    void createbone(int handnum, int bone);
+    void freebone(int handnum);
+    void movebone(int handnum);
+    void clearallbones();
+    void clearselected();
+    void sortthem();
+    void boneimagesMouseDown(HandBone *bone, Qt::MouseButton button);
+    void clearboard();
+    void placeboardbone(QPainter &p, int bone, int x, bool flip, int y) const;
+    void placespinner(QPainter &p, int bone, int x, int y) const;
+    void paintbox_boardPaint(QPainter &p) const;
+    HandBone *handBone(int handnum) const;
+    int handSlot(int slot) const { return handslots[size_t(slot)].handnum; }
+    int cellBone(int toe, int pos) const { return cells[toe][pos].bone; }
+    bool cellFlip(int toe, int pos) const { return cells[toe][pos].flip; }
+    int targetPosition(int toe) const { return targetTag[size_t(toe)]; }
+
+    // Chat.
+    void sendit();
+    void chatrecieved(const QByteArray &text);
+    void addlinetochat(const QString &line, const QColor &colour);
+    void b_phrase1Click(int n);
+    void ScrollChatOff1Click();
+    void ClearMainChat1Click();
+    void Copy1Click();
+    void Paste1Click();
+    void N14Click(int size, bool save = true);
+    void setChatColour(const QColor &c);
+    void setActionColour(const QColor &c) { m_actionColour = c; }
+    // The link under a point of the log, or empty.
+    QString linkAt(const QPoint &viewportPos) const;
+    void PrhaseList1Click();
+    void loadchecklist();
+
+    // Controls, named as the window's layout names them.
+    QWidget *panel_main;
+    QScrollArea *panel_board;
+    BoardSurface *paintbox_board;
+    QScrollArea *panel_bones;
+    HandSurface *handSurface;
+    QLabel *Image4;
+    QLabel *Image5;
+    std::array<QLabel *, Seats + 1> label_playername{};
+    std::array<QLabel *, Seats + 1> label_score{};
+    std::array<QLabel *, Seats + 1> label_bonus{};
+    std::array<QLabel *, Seats + 1> label_bones{};
+    std::array<QLabel *, Seats + 1> image_eyes{};
+    std::array<QLabel *, Seats + 1> image_turn{};
+    std::array<ToeTarget *, Toes + 1> image_toe{};
+    QLabel *label_status;
+    QLabel *label_round;
+    QLabel *label_notplaying;
+    QWidget *panel_winner;
+    QLabel *label_winner1;
+    QLabel *label_winner2;
+    PictureButton *button_start;
+    PictureButton *button_pass;
     QTextEdit *mainchat;
+    QLineEdit *mychat;
+    std::array<QToolButton *, Phrases + 1> b_phrase{};
+
+    QAction *StartGame1 = nullptr;
+    QAction *Exit1 = nullptr;
+    QAction *PlaySounds1 = nullptr;
+    QAction *Classic1 = nullptr;
+    QAction *New1 = nullptr;
+    QAction *Slow1 = nullptr;
+    QAction *Normal1 = nullptr;
+    QAction *Fast1 = nullptr;
+    QAction *TextColor1 = nullptr;
+    QAction *ActionColor1 = nullptr;
+    std::array<QAction *, 4> textSizes{}; // N8, N10, N12, N14
+    QAction *ScrollChatOff2 = nullptr;
+    QAction *ScrollChatOff1 = nullptr;
+    QAction *ClearMainChat1 = nullptr;
+    QAction *ResetScreenLocation1 = nullptr;
+    QAction *JustWatch1 = nullptr;
+    QAction *ViewTally1 = nullptr;
+    QAction *SpyList1 = nullptr;
+    QAction *PrhaseList1 = nullptr;
+    QAction *Help2 = nullptr;
+    QAction *About1 = nullptr;
+    QMenu *popup_kick = nullptr;
+    QAction *RemoveFromGame1 = nullptr;
+    QAction *SettoJustWatch1 = nullptr;
+    QAction *UnsetJustWatch1 = nullptr;
+    int popupKickTag = 0;
+
+    SoundPlayer *sounds = nullptr;
 
 signals:
     void closed();
+    // A sound the player would hear (sounds on), for tests and the player.
+    void soundRequested(const QString &name);
 
 protected:
     void showEvent(QShowEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
+    struct Cell {
+        int bone = 0;
+        bool flip = false;
+    };
+    struct Slot {
+        bool free = true;
+        int handnum = -1;
+    };
+
     void FormCreate();
     void createMenus();
+    void createSeatDisplay();
+    void createBoardAndHand();
+    void createChatPanel();
+    void layoutHand();
+    void raiseSlots(int from);
+    void placeSlot(int slot);
+    void resetTargets();
+    void emptyCells();
+    void placePlayedBone(int toe, int pos, int bone, bool flip, bool moveTarget);
+    void placeSpinnerCell(int bone);
+    void hideTargets();
+    void updateBoardExtent();
+
+    // Connection.
     void sockRead(TSock *s, int count);
     void sockInfo(TSock *s, TSocketInfo kind, const QString &msg);
+    void connectionLost();
     void Timer1Timer();
+    void cooldownTick();
     void processsocktimer(const QByteArray &line);
     void sendloginfo(const QByteArray &args);
     void newplayerinfo(const QByteArray &args);
-    void connectionLost();
+    void playerdisconnected(const QByteArray &args);
+    void justwatching(const QByteArray &args);
+    void notice(const QString &text);
+    void showMessage(const QString &text);
+
+    // Game flow.
+    void startthegame(const QByteArray &args);
+    void startround(const QByteArray &args);
+    void dealmybones(const QByteArray &args);
+    void getnextplayer(const QByteArray &args);
+    void heplayed(const QByteArray &args);
+    void doubleplayed(const QByteArray &args);
+    void beginagain(const QByteArray &args);
+    void hepassed(const QByteArray &args);
+    void noplay(const QByteArray &args);
+    void endround(const QByteArray &args);
+    void winner(const QByteArray &args);
+    void youplay(const QByteArray &args);
+    void gamestats(const QByteArray &args);
+
+    void applyPlacement(int left, int top, int width, int height);
 
     Forms &m_forms;
     QStringList m_args;
@@ -79,7 +280,32 @@ private:
 
     wire::Framer m_framer;
     std::deque<QByteArray> receivedlist;
-    QTimer Timer1;
+    QTimer Timer1;       // dispatch: one message per tick while any wait
+    QTimer cooldownTimer; // the phrase buttons' lock
 
-    QAction *StartGame1 = nullptr;
+    // Game state as this window shows it.
+    int m_turnSeat = 0;
+    int selectedbone = -1;
+    int spinnerbone = -1;
+    QPoint spinnerpos{16, 124};
+    QString m_roundsToPlay = QStringLiteral("10");
+    Cell cells[Toes + 1][Positions + 3]{};
+    std::array<Slot, HandSlots + 1> handslots{};
+    std::array<int, Toes + 1> targetTag{};
+
+    // Chat state.
+    QColor m_chatColour = Qt::black;
+    QColor m_actionColour = Qt::black;
+    QColor m_noticeColour;
+    bool m_phraseReady = true;
+    bool m_scrollFrozen = false;
+    int m_cooldown = 0;
+    std::array<QString, Phrases + 1> m_phrases{};
+
+    // Settings.
+    int m_botDelay = 1000;
+    int m_turnSound = 0;
+    bool m_settingsLoaded = false;
+    int m_savedTop = 3, m_savedLeft = 3, m_savedWidth = 790, m_savedHeight = 578;
+    int m_defaultWidth = 790, m_defaultHeight = 578;
 };

@@ -1,6 +1,132 @@
 #include "tgamestart.h"
 
+#include "look.h"
+#include "tablewidgets.h"
+#include "tchat.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QSpinBox>
+
+namespace {
+QLabel *text(QWidget *parent, const QString &t, int x, int y, int px, bool bold, bool underline, const QColor &colour)
+{
+    auto *l = new QLabel(t, parent);
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(px);
+    f.setBold(bold);
+    f.setUnderline(underline);
+    l->setFont(f);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    l->setPalette(pal);
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+} // namespace
+
 Tgamestart::Tgamestart(Forms &forms, QWidget *parent) : QDialog(parent), m_forms(forms)
 {
+    setObjectName(QStringLiteral("gamestart"));
     setWindowTitle(QStringLiteral("Velloc - Game Start"));
+    setFixedSize(257, 260);
+    look::applyTiledBackground(this);
+
+    QLabel *title = text(this, QStringLiteral("Game Option"), 0, 0, 19, true, true, look::Cream);
+    title->setObjectName(QStringLiteral("Label3"));
+    title->setGeometry(0, 0, 257, 24);
+    title->setAlignment(Qt::AlignCenter);
+    text(this, QStringLiteral("Rounds to Play:"), 32, 46, 13, true, false, look::Cream)->setObjectName(QStringLiteral("Label2"));
+
+    // The up-down control holds the value; the read-only edit shows it.
+    UpDown1 = new QSpinBox(this);
+    UpDown1->setObjectName(QStringLiteral("UpDown1"));
+    UpDown1->setRange(3, 10);
+    UpDown1->setValue(10);
+    UpDown1->setWrapping(false);
+    UpDown1->setGeometry(142, 44, 57, 21);
+    UpDown1->setAlignment(Qt::AlignCenter);
+    edit_playtoscore = UpDown1->findChild<QLineEdit *>();
+    edit_playtoscore->setObjectName(QStringLiteral("edit_playtoscore"));
+    edit_playtoscore->setReadOnly(true);
+    QFont bold = UpDown1->font();
+    bold.setBold(true);
+    UpDown1->setFont(bold);
+    QPalette editPal = UpDown1->palette();
+    editPal.setColor(QPalette::Base, look::Cream);
+    UpDown1->setPalette(editPal);
+
+    label_newcomers = text(this, QStringLiteral("NEWCOMERS"), 64, 86, 16, true, true, look::Cream);
+    label_newcomers->setObjectName(QStringLiteral("label_newcomers"));
+    const char *const options[] = {"", "Cannot Play", "Starts with Highest", "Starts with Average"};
+    for (int k = 1; k <= 3; ++k) {
+        auto *box = new QLabel(this);
+        box->setObjectName(QStringLiteral("image_newcomers%1").arg(k));
+        box->setGeometry(48, 112 + 32 * (k - 1), 25, 28);
+        box->setScaledContents(true);
+        box->setCursor(Qt::PointingHandCursor);
+        box->installEventFilter(this);
+        image_newcomers[size_t(k)] = box;
+        QLabel *caption = text(this, QString::fromLatin1(options[k]), 80, 118 + 32 * (k - 1), 13, true, false, look::Cream);
+        caption->setObjectName(QStringLiteral("Label%1").arg(3 + k));
+        caption->setCursor(Qt::PointingHandCursor);
+        caption->installEventFilter(this);
+        caption->setProperty("option", k);
+        box->setProperty("option", k);
+    }
+    checkit(QStringLiteral("image_newcomers1"));
+
+    auto *start = new PictureButton(QStringLiteral("gamestart_button.png"), QStringLiteral("gamestart_button_hover.png"),
+                                    QStringLiteral("Start"), this);
+    start->setObjectName(QStringLiteral("button_start"));
+    start->setGeometry(80, 224, 102, 28);
+    connect(start, &PictureButton::clicked, this, &Tgamestart::button_startClick);
+}
+
+void Tgamestart::showEvent(QShowEvent *e)
+{
+    QDialog::showEvent(e);
+    if (parentWidget())
+        move(parentWidget()->geometry().center() - rect().center());
+}
+
+bool Tgamestart::eventFilter(QObject *watched, QEvent *e)
+{
+    if (e->type() == QEvent::MouseButtonPress && watched->property("option").isValid()) {
+        image_newcomers1Click(watched->property("option").toInt());
+        return true;
+    }
+    return QDialog::eventFilter(watched, e);
+}
+
+int Tgamestart::rounds() const { return UpDown1->value(); }
+
+void Tgamestart::setRounds(int rounds) { UpDown1->setValue(rounds); }
+
+void Tgamestart::checkit(const QString &name)
+{
+    const QPixmap empty = artwork(QStringLiteral("check_empty.png"), {25, 28});
+    const QPixmap ticked = artwork(QStringLiteral("check_ticked.png"), {25, 28});
+    for (int k = 1; k <= 3; ++k) {
+        const bool chosen = image_newcomers[size_t(k)]->objectName() == name;
+        image_newcomers[size_t(k)]->setPixmap(chosen ? ticked : empty);
+        if (chosen)
+            m_newcomers = k;
+    }
+    label_newcomers->setProperty("Tag", m_newcomers);
+}
+
+void Tgamestart::button_startClick()
+{
+    if (m_forms.chat)
+        m_forms.chat->sendMessage("CMD_startgame+" + wire::fromUser(m_forms.chat->playerName()) + "+"
+                                  + edit_playtoscore->text().toLatin1() + "+" + QByteArray::number(m_newcomers) + "+");
+    hide();
+    if (m_forms.chat) {
+        m_forms.chat->savePreference(QStringLiteral("Playtoscore"));
+        m_forms.chat->savePreference(QStringLiteral("Newcomers"));
+    }
 }

@@ -1,0 +1,80 @@
+// A table window in a test: the whole program's windows, with its files in a
+// temporary folder, joined to a scripted host (or hosting on a free port).
+#pragma once
+
+#include "fakehost.h"
+#include "paths.h"
+#include "program.h"
+#include "tchat.h"
+
+#include <QTemporaryDir>
+#include <QTextEdit>
+
+#include <memory>
+
+struct Table {
+    QTemporaryDir dir;
+    FakeHost host;
+    std::unique_ptr<Program> program;
+    Tchat *chat = nullptr;
+    QStringList boxes;  // message boxes shown
+    QStringList sounds; // sounds the player would hear
+
+    // Joins the scripted host as `name`; with seat > 0 it is logged in there.
+    explicit Table(int seat = 0, const QByteArray &name = "Ann") { open({QString::fromLatin1(name), "127.0.0.1", "x"}, QString::number(host.port()), seat, name); }
+    Table(const QStringList &args, const QString &port) { open(args, port, 0, {}); }
+
+    void open(const QStringList &args, const QString &port, int seat, const QByteArray &name)
+    {
+        setProgramFolder(dir.path());
+        Tchat::messageBox = [this](QWidget *, const QString &t) { boxes << t; };
+        program = std::make_unique<Program>(args, port);
+        chat = program->forms.chat;
+        QObject::connect(chat, &Tchat::soundRequested, [this](const QString &s) { sounds << s; });
+        chat->show();
+        if (seat > 0) {
+            host.waitForClient();
+            login(seat, name);
+        }
+    }
+
+    void login(int seat, const QByteArray &name)
+    {
+        host.send("CMD_sendlogininfo+" + QByteArray::number(seat));
+        host.take("CMD_logininfo");
+        host.send("CMD_newplayerinfo+" + QByteArray::number(seat) + "+" + name);
+        sync();
+    }
+
+    // Returns once the table window has handled everything sent before.
+    bool sync()
+    {
+        static int n = 0;
+        const QString mark = QStringLiteral("sync %1").arg(++n);
+        host.send("CMD_chat+" + mark.toLatin1() + "|clBlack");
+        const bool ok = TestClient::waitFor([&] { return log().contains(mark); });
+        return ok;
+    }
+
+    QStringList log() const
+    {
+        QStringList lines = chat->mainchat->toPlainText().split(QLatin1Char('\n'));
+        lines.removeAll(QString());
+        return lines;
+    }
+    // The log without the sync marks.
+    QStringList notices() const
+    {
+        QStringList lines = log();
+        lines.erase(std::remove_if(lines.begin(), lines.end(),
+                                   [](const QString &l) { return l.startsWith(QLatin1String("sync ")); }),
+                    lines.end());
+        return lines;
+    }
+
+    ~Table()
+    {
+        program.reset();
+        Tchat::messageBox = nullptr;
+    }
+};
