@@ -3,6 +3,7 @@
 #include "program.h"
 #include "singleinstance.h"
 #include "tchat.h"
+#include "velloc_resources.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -14,6 +15,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velloc"));
     std::signal(SIGPIPE, SIG_IGN);
+    initVellocResources();
 
     SingleInstance guard;
     if (!guard.claim())

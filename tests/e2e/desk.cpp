@@ -1,0 +1,329 @@
+#include "desk.h"
+
+#include "bones.h"
+#include "tablewidgets.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QThread>
+
+namespace {
+
+constexpr int RowY[] = {0, 68, 128, 192};
+const QColor Cream(226, 228, 182);
+
+QProcessEnvironment programEnvironment(const QString &display)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("DISPLAY"), display);
+    env.insert(QStringLiteral("QT_ENABLE_HIGHDPI_SCALING"), QStringLiteral("0"));
+    return env;
+}
+
+bool near(QRgb a, QRgb b, int tol = 10)
+{
+    return qAbs(qRed(a) - qRed(b)) <= tol && qAbs(qGreen(a) - qGreen(b)) <= tol && qAbs(qBlue(a) - qBlue(b)) <= tol;
+}
+
+QImage compose(QSize size, const std::function<void(QPainter &)> &paint)
+{
+    QImage img(size, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    paint(p);
+    return img;
+}
+
+} // namespace
+
+int TableView::handCount() const
+{
+    int n = 0;
+    for (int b : hand)
+        n += b != 0;
+    return n;
+}
+
+Desk::~Desk()
+{
+    for (QProcess *p : {&m_program, &m_xvfb})
+        if (p->state() != QProcess::NotRunning) {
+            p->terminate();
+            if (!p->waitForFinished(3000)) {
+                p->kill();
+                p->waitForFinished(2000);
+            }
+        }
+}
+
+bool Desk::start(const QStringList &args, const QByteArray &settingsText)
+{
+    int n = 40 + int(QRandomGenerator::global()->bounded(50));
+    while (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+        ++n;
+    m_display = QStringLiteral(":%1").arg(n);
+    m_xvfb.start(QStringLiteral("Xvfb"), {m_display, QStringLiteral("-screen"), QStringLiteral("0"),
+                                          QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    if (!m_xvfb.waitForStarted(5000))
+        return false;
+    QDeadlineTimer up(10000);
+    while (!QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) && !up.hasExpired())
+        QThread::msleep(50);
+    if (up.hasExpired())
+        return false;
+    // A private copy of the program keeps its settings and tally files here.
+    const QString program = m_folder.filePath(QStringLiteral("velloc"));
+    if (!QFile::copy(QStringLiteral(VELLOC_BIN_DIR "/velloc"), program))
+        return false;
+    QFile ini(m_folder.filePath(QStringLiteral("qorblobby.ini")));
+    if (!ini.open(QIODevice::WriteOnly) || ini.write(settingsText) != settingsText.size())
+        return false;
+    ini.close();
+    m_program.setProcessEnvironment(programEnvironment(m_display));
+    m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_program.start(program, args);
+    return m_program.waitForStarted(5000);
+}
+
+QString Desk::xdotool(const QStringList &args) const
+{
+    QProcess p;
+    p.setProcessEnvironment(programEnvironment(m_display));
+    p.start(QStringLiteral("xdotool"), args);
+    p.waitForFinished(5000);
+    return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+QImage Desk::grab() const
+{
+    QProcess p;
+    p.start(QStringLiteral("import"), {QStringLiteral("-display"), m_display, QStringLiteral("-window"),
+                                       QStringLiteral("root"), QStringLiteral("png:-")});
+    p.waitForFinished(10000);
+    QImage img;
+    img.loadFromData(p.readAllStandardOutput(), "PNG");
+    return img.convertToFormat(QImage::Format_RGB32);
+}
+
+void Desk::click(QPoint at, int button) const
+{
+    xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"),
+             QString::number(button)});
+}
+
+void Desk::type(const QString &text) const { xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text}); }
+
+void Desk::key(const QString &keys) const { xdotool({QStringLiteral("key"), keys}); }
+
+QPoint Desk::windowAt(const QString &title) const
+{
+    const QStringList ids = xdotool({QStringLiteral("search"), QStringLiteral("--name"),
+                                     QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')})
+                                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString &id : ids) {
+        const QString geo = xdotool({QStringLiteral("getwindowgeometry"), id});
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Position: (-?\\d+),(-?\\d+)")).match(geo);
+        const QRegularExpressionMatch g = QRegularExpression(QStringLiteral("Geometry: (\\d+)x(\\d+)")).match(geo);
+        if (m.hasMatch() && g.hasMatch() && g.captured(1).toInt() > 50)
+            return {m.captured(1).toInt(), m.captured(2).toInt()};
+    }
+    return {-1, -1};
+}
+
+RealPlayer::RealPlayer(Desk &desk) : m_desk(desk)
+{
+    const QPixmap backV = artwork(QStringLiteral("bone_back_v.png"), {34, 66});
+    const QPixmap backH = artwork(QStringLiteral("bone_back_h.png"), {66, 34});
+    for (int b = 1; b <= 55; ++b) {
+        const int lo = gettopnum(b), hi = getbotnum(b);
+        auto v = [](int n) { return artwork(QStringLiteral("dots_v_%1.png").arg(n), {28, 28}); };
+        auto h = [](int n) { return artwork(QStringLiteral("dots_h_%1.png").arg(n), {28, 28}); };
+        m_upright[b] = compose({34, 66}, [&](QPainter &p) {
+            p.drawPixmap(QRect(0, 0, 34, 66), backV);
+            p.drawPixmap(QRect(2, 3, 28, 28), v(lo));
+            p.drawPixmap(QRect(2, 35, 28, 28), v(hi));
+        });
+        m_lying[b] = compose({66, 34}, [&](QPainter &p) {
+            p.drawPixmap(QRect(0, 0, 66, 34), backH);
+            p.drawPixmap(QRect(3, 3, 28, 28), h(lo));
+            p.drawPixmap(QRect(35, 3, 28, 28), h(hi));
+        });
+        m_lyingFlipped[b] = compose({66, 34}, [&](QPainter &p) {
+            p.drawPixmap(QRect(0, 0, 66, 34), backH);
+            p.drawPixmap(QRect(3, 3, 28, 28), h(hi));
+            p.drawPixmap(QRect(35, 3, 28, 28), h(lo));
+        });
+    }
+    m_banner = compose({272, 34}, [](QPainter &p) { p.drawPixmap(QRect(0, 0, 272, 34), artwork(QStringLiteral("banner.png"), {272, 34})); });
+    m_pass = compose({65, 28}, [](QPainter &p) { p.drawPixmap(QRect(0, 0, 65, 28), artwork(QStringLiteral("button_pass.png"), {65, 28})); });
+    m_passHover = compose({65, 28}, [](QPainter &p) {
+        p.drawPixmap(QRect(0, 0, 65, 28), artwork(QStringLiteral("button_pass_hover.png"), {65, 28}));
+    });
+}
+
+int RealPlayer::mismatches(const QImage &screen, QPoint at, const QImage &want, int cap, int *compared) const
+{
+    *compared = 0;
+    if (at.x() < 0 || at.y() < 0 || at.x() + want.width() > screen.width() || at.y() + want.height() > screen.height())
+        return cap + 1;
+    int wrong = 0;
+    for (int y = 0; y < want.height(); ++y) {
+        const QRgb *w = reinterpret_cast<const QRgb *>(want.constScanLine(y));
+        const QRgb *s = reinterpret_cast<const QRgb *>(screen.constScanLine(at.y() + y)) + at.x();
+        for (int x = 0; x < want.width(); ++x) {
+            if (qAlpha(w[x]) < 255)
+                continue;
+            ++*compared;
+            if (!near(w[x], s[x]) && ++wrong > cap)
+                return wrong;
+        }
+    }
+    return wrong;
+}
+
+bool RealPlayer::matches(const QImage &screen, QPoint at, const QImage &want, double tolerance) const
+{
+    int compared = 0;
+    const int wrong = mismatches(screen, at, want, int(tolerance * want.width() * want.height()) + 1, &compared);
+    return compared > 0 && wrong <= tolerance * compared;
+}
+
+bool RealPlayer::calibrate(const QImage &screen)
+{
+    const QPoint win = m_desk.windowAt(QStringLiteral("Velloc"));
+    if (win.x() < 0)
+        return false;
+    for (int dy = 480; dy <= 580; ++dy)
+        for (int dx = 0; dx <= 40; ++dx)
+            if (matches(screen, win + QPoint(dx, dy), m_banner, 0.03)) {
+                m_panel = win + QPoint(dx, dy) - QPoint(11, 492);
+                // The scrolling panels' frames are a pixel or two wide.
+                m_board = m_panel + QPoint(4, 4);
+                m_hand = m_panel + QPoint(4, 269);
+                return true;
+            }
+    return false;
+}
+
+// The closest of the candidates, when it is close enough: bones that share
+// a face differ only in a few dozen pixels, so the best match decides.
+int RealPlayer::identifyUpright(const QImage &screen, QPoint at) const
+{
+    int best = 0, bestWrong = int(0.03 * 34 * 66);
+    for (int b = 1; b <= 55; ++b) {
+        int compared = 0;
+        const int wrong = mismatches(screen, at, m_upright[b], bestWrong, &compared);
+        if (compared > 0 && wrong < bestWrong) {
+            best = b;
+            bestWrong = wrong;
+        }
+    }
+    return best;
+}
+
+int RealPlayer::identifyLying(const QImage &screen, QPoint at, bool *flip) const
+{
+    // A toe target may cover the right edge of the last bone by a few pixels.
+    int best = 0, bestWrong = int(0.12 * 66 * 34);
+    for (int b = 1; b <= 55; ++b)
+        for (bool f : {false, true}) {
+            int compared = 0;
+            const int wrong = mismatches(screen, at, f ? m_lyingFlipped[b] : m_lying[b], bestWrong, &compared);
+            if (compared > 0 && wrong < bestWrong) {
+                best = b;
+                bestWrong = wrong;
+                *flip = f;
+            }
+        }
+    return best;
+}
+
+TableView RealPlayer::read(const QImage &screen) const
+{
+    TableView v;
+    if (m_panel.x() < 0 || screen.isNull())
+        return v;
+    v.found = true;
+    // The winner panel: a cream bar across the board.
+    int cream = 0;
+    for (int x = 150; x < 700; x += 50)
+        cream += near(screen.pixel(m_board + QPoint(x, 14)), Cream.rgb(), 4) ? 1 : 0;
+    v.gameOver = cream >= 10;
+    v.myTurn = matches(screen, m_panel + QPoint(358, 368), m_pass, 0.05)
+               || matches(screen, m_panel + QPoint(358, 368), m_passHover, 0.05);
+    for (int i = 1; i <= 18; ++i) {
+        const QPoint slot = m_hand + QPoint(40 * i - 36, 0);
+        int b = identifyUpright(screen, slot + QPoint(0, 12));
+        if (!b && (b = identifyUpright(screen, slot + QPoint(0, 4))))
+            v.raised[size_t(i)] = 1;
+        if (!b)
+            break;
+        v.hand[size_t(i)] = b;
+    }
+    v.spinner = identifyUpright(screen, m_board + QPoint(16, 124));
+    for (int t = 1; t <= 3; ++t)
+        for (int p = 1; p <= 11; ++p) {
+            bool flip = false;
+            const int b = identifyLying(screen, m_board + QPoint(67 * p - 3, RowY[t]), &flip);
+            if (!b)
+                break;
+            v.toes[t][p] = b;
+            v.flips[t][p] = flip;
+        }
+    // Round scores stand in the bonus labels between a round's end and the
+    // next round.
+    for (const QPoint bonus : {QPoint(173, 403), QPoint(173, 433), QPoint(384, 403)}) {
+        int text = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 30; ++x)
+                text += near(screen.pixel(m_panel + bonus + QPoint(x, y)), Cream.rgb(), 14) ? 1 : 0;
+        v.roundOver |= text >= 6;
+    }
+    return v;
+}
+
+bool RealPlayer::move(const TableView &v)
+{
+    struct Target {
+        int toe, pos, value;
+    };
+    QList<Target> targets;
+    const bool footsMissing = !v.toes[1][1] || !v.toes[2][1] || !v.toes[3][1];
+    for (int t = 1; t <= 3; ++t) {
+        if (footsMissing) {
+            if (!v.toes[t][1] && v.spinner)
+                targets.append({t, 1, gettopnum(v.spinner)});
+            continue;
+        }
+        int last = 1;
+        while (last < 11 && v.toes[t][last + 1])
+            ++last;
+        if (last >= 10)
+            continue; // its end lies beyond the visible board
+        const int b = v.toes[t][last];
+        targets.append({t, last + 1, v.flips[t][last] ? gettopnum(b) : getbotnum(b)});
+    }
+    for (int i = 1; i <= 18 && v.hand[size_t(i)]; ++i) {
+        const int b = v.hand[size_t(i)];
+        for (const Target &t : targets) {
+            if (gettopnum(b) != t.value && getbotnum(b) != t.value)
+                continue;
+            for (int j = 1; j <= 18; ++j) // lower any other raised bone first
+                if (j != i && v.raised[size_t(j)])
+                    m_desk.click(m_hand + QPoint(40 * j - 36 + 17, 4 + 33));
+            if (!v.raised[size_t(i)])
+                m_desk.click(m_hand + QPoint(40 * i - 36 + 17, 12 + 33));
+            m_desk.click(m_board + QPoint(66 * t.pos + 2 + 33, RowY[t.toe] + 17));
+            ++moves;
+            return true;
+        }
+    }
+    m_desk.click(m_panel + QPoint(358 + 32, 368 + 14));
+    ++passes;
+    return true;
+}

@@ -1,0 +1,80 @@
+// One desktop for end-to-end tests: its own Xvfb display, a copy of the
+// program in its own folder, screenshots, and mouse and keyboard through
+// xdotool. A RealPlayer reads the table from the screen by matching the
+// program's own bone pictures, and plays the first legal move it sees.
+#pragma once
+
+#include <QDir>
+#include <QImage>
+#include <QPoint>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <array>
+#include <memory>
+
+class Desk {
+public:
+    ~Desk();
+    // Starts Xvfb and the program with these arguments; settingsText is
+    // written to the program's settings file first.
+    bool start(const QStringList &args, const QByteArray &settingsText);
+    QImage grab() const;
+    void click(QPoint screen, int button = 1) const;
+    void type(const QString &text) const;
+    void key(const QString &keys) const;
+    QString xdotool(const QStringList &args) const;
+    // Top-left corner of the named window, or (-1, -1).
+    QPoint windowAt(const QString &title) const;
+    bool running() const { return m_program.state() == QProcess::Running; }
+    QString display() const { return m_display; }
+
+private:
+    QString m_display;
+    QProcess m_xvfb;
+    QProcess m_program;
+    QTemporaryDir m_folder;
+};
+
+// The table as a player sees it.
+struct TableView {
+    bool found = false;
+    bool myTurn = false;
+    bool gameOver = false;
+    bool roundOver = false;
+    int spinner = 0;                  // bone number, 0 when none is seen
+    std::array<int, 21> hand{};       // bone number by slot, 0 = empty
+    std::array<int, 21> raised{};     // 1 when the slot's bone is raised
+    int toes[4][12] = {};             // bone numbers at positions 1..11
+    bool flips[4][12] = {};
+    int handCount() const;
+};
+
+class RealPlayer {
+public:
+    explicit RealPlayer(Desk &desk);
+    // Finds the table on screen; true once its corner is known.
+    bool calibrate(const QImage &screen);
+    TableView read(const QImage &screen) const;
+    // Plays one legal move, or passes; false when nothing could be done.
+    bool move(const TableView &view);
+    QPoint panel() const { return m_panel; }
+    QPoint boardOrigin() const { return m_board; }
+    QPoint handOrigin() const { return m_hand; }
+    int moves = 0;
+    int passes = 0;
+
+private:
+    int identifyUpright(const QImage &screen, QPoint at) const;
+    int identifyLying(const QImage &screen, QPoint at, bool *flip) const;
+    bool matches(const QImage &screen, QPoint at, const QImage &want, double tolerance) const;
+    // Pixels of `want` that differ on screen, counting no further than `cap`.
+    int mismatches(const QImage &screen, QPoint at, const QImage &want, int cap, int *compared) const;
+
+    Desk &m_desk;
+    QPoint m_panel{-1, -1};
+    QPoint m_board, m_hand;
+    std::array<QImage, 56> m_upright;
+    std::array<QImage, 56> m_lying, m_lyingFlipped;
+    QImage m_banner, m_pass, m_passHover, m_winnerStrip;
+};
