@@ -2,6 +2,7 @@
 
 #include "velloc_resources.h"
 
+#include <QLabel>
 #include <QPalette>
 #include <QWidget>
 
@@ -24,6 +25,27 @@ void applyTiledBackground(QWidget *w)
     pal.setBrush(QPalette::Window, QBrush(TableBrown, backgroundTile()));
     w->setPalette(pal);
     w->setAutoFillBackground(true);
+}
+
+QFont font(int pixelSize, bool bold)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    return f;
+}
+
+QLabel *label(const QString &text, QWidget *parent, int pixelSize, bool bold, const QColor &colour, bool wrap)
+{
+    auto *l = new QLabel(text, parent);
+    l->setTextFormat(Qt::PlainText);
+    l->setWordWrap(wrap);
+    l->setFont(font(pixelSize, bold));
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    l->setPalette(pal);
+    return l;
 }
 
 } // namespace look

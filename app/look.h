@@ -2,8 +2,10 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QPixmap>
 
+class QLabel;
 class QWidget;
 
 namespace look {
@@ -18,5 +20,12 @@ inline const QColor NoticeBlue(0, 0, 255);
 QPixmap backgroundTile();
 // Gives a window the tiled background (repeated from its top left corner).
 void applyTiledBackground(QWidget *w);
+
+// The windows' type: Arial, or the desktop's sans-serif, at a pixel size.
+QFont font(int pixelSize, bool bold = false);
+// A plain-text label in the given colour (cream on the tiled background by
+// default); wrapped when wrap is set.
+QLabel *label(const QString &text, QWidget *parent, int pixelSize, bool bold, const QColor &colour = Cream,
+              bool wrap = true);
 
 } // namespace look

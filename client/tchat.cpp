@@ -48,26 +48,31 @@ constexpr int PanelHeight = 531;
 constexpr int DesignClientWidth = 782;
 constexpr int DesignClientHeight = 532;
 
-QFont arial(int pixels, bool bold = false)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
-
 QLabel *seatLabel(QWidget *parent, const QString &name, int x, int y, int w, int h, const QString &text)
 {
-    auto *l = new QLabel(text, parent);
+    QLabel *l = look::label(text, parent, 13, true, look::Cream, false);
     l->setObjectName(name);
     l->setGeometry(x, y, w, h);
-    l->setFont(arial(13, true));
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, look::Cream);
-    l->setPalette(pal);
     l->setAttribute(Qt::WA_TranslucentBackground);
     return l;
+}
+
+// A sunken dark-green panel that scrolls sideways only.
+QScrollArea *scrollPanel(QWidget *parent, const QString &name, const QRect &place)
+{
+    auto *panel = new QScrollArea(parent);
+    panel->setObjectName(name);
+    panel->setGeometry(place);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    panel->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    panel->setWidgetResizable(false);
+    QPalette green = panel->palette();
+    green.setColor(QPalette::Window, look::BoardGreen);
+    panel->setPalette(green);
+    panel->viewport()->setAutoFillBackground(true);
+    return panel;
 }
 
 // The client area: the tiled backdrop, with panel_main kept at the same
@@ -125,7 +130,7 @@ void Tchat::FormCreate()
     panel_main->setObjectName(QStringLiteral("panel_main"));
     panel_main->setGeometry(1, 0, PanelWidth, PanelHeight);
     client->panel = panel_main;
-    setFont(arial(11));
+    setFont(look::font(11));
 
     createMenus();
     createBoardAndHand();
@@ -347,7 +352,7 @@ void Tchat::createSeatDisplay()
     label_status->setObjectName(QStringLiteral("label_status"));
     label_status->setGeometry(5, 376, 356, 17);
     label_status->setAlignment(Qt::AlignCenter);
-    label_status->setFont(arial(16, true));
+    label_status->setFont(look::font(16, true));
     QPalette pal = label_status->palette();
     pal.setColor(QPalette::WindowText, look::Cream);
     label_status->setPalette(pal);
@@ -370,18 +375,7 @@ void Tchat::createSeatDisplay()
 
 void Tchat::createBoardAndHand()
 {
-    panel_board = new QScrollArea(panel_main);
-    panel_board->setObjectName(QStringLiteral("panel_board"));
-    panel_board->setGeometry(3, 3, 774, 262);
-    panel_board->setFrameShape(QFrame::Panel);
-    panel_board->setFrameShadow(QFrame::Sunken);
-    panel_board->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    panel_board->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    panel_board->setWidgetResizable(false);
-    QPalette green = panel_board->palette();
-    green.setColor(QPalette::Window, look::BoardGreen);
-    panel_board->setPalette(green);
-    panel_board->viewport()->setAutoFillBackground(true);
+    panel_board = scrollPanel(panel_main, QStringLiteral("panel_board"), {3, 3, 774, 262});
     paintbox_board = new BoardSurface(this, panel_board);
     panel_board->setWidget(paintbox_board);
     panel_board->viewport()->installEventFilter(this);
@@ -395,7 +389,7 @@ void Tchat::createBoardAndHand()
     label_round = new QLabel(QStringLiteral("Round: 0 of 10"), paintbox_board);
     label_round->setObjectName(QStringLiteral("label_round"));
     label_round->move(5, 4);
-    label_round->setFont(arial(17, true));
+    label_round->setFont(look::font(17, true));
     QPalette cream = label_round->palette();
     cream.setColor(QPalette::WindowText, look::Cream);
     label_round->setPalette(cream);
@@ -423,22 +417,15 @@ void Tchat::createBoardAndHand()
     label_winner1->setGeometry(1, 12, 580, 19);
     for (QLabel *l : {label_winner2, label_winner1}) {
         l->setAlignment(Qt::AlignCenter);
-        l->setFont(arial(16, true));
+        l->setFont(look::font(16, true));
         QPalette p = l->palette();
         p.setColor(QPalette::WindowText, l == label_winner1 ? look::DarkGreen : QColor(Qt::gray));
         l->setPalette(p);
     }
     panel_winner->hide();
 
-    panel_bones = new QScrollArea(panel_main);
-    panel_bones->setObjectName(QStringLiteral("panel_bones"));
-    panel_bones->setGeometry(3, 268, 774, 99);
-    panel_bones->setFrameShape(QFrame::Panel);
-    panel_bones->setFrameShadow(QFrame::Sunken);
-    panel_bones->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    panel_bones->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    panel_bones = scrollPanel(panel_main, QStringLiteral("panel_bones"), {3, 268, 774, 99});
     panel_bones->horizontalScrollBar()->setSingleStep(40);
-    panel_bones->setPalette(green);
     handSurface = new HandSurface(panel_bones);
     handSurface->setObjectName(QStringLiteral("Image3"));
     panel_bones->setWidget(handSurface);
@@ -448,7 +435,7 @@ void Tchat::createBoardAndHand()
     label_notplaying->setObjectName(QStringLiteral("label_notplaying"));
     label_notplaying->setGeometry(0, 24, 770, 33);
     label_notplaying->setAlignment(Qt::AlignCenter);
-    label_notplaying->setFont(arial(21, true));
+    label_notplaying->setFont(look::font(21, true));
     label_notplaying->setPalette(cream);
     label_notplaying->hide();
 }

@@ -98,10 +98,7 @@ void Tchat::createChatPanel()
     mychat = new QLineEdit(EntryPrompt, panel_main);
     mychat->setObjectName(QStringLiteral("mychat"));
     mychat->setGeometry(427, 505, 351, 22);
-    QFont entryFont(QStringLiteral("Arial"));
-    entryFont.setStyleHint(QFont::SansSerif);
-    entryFont.setPixelSize(13);
-    mychat->setFont(entryFont);
+    mychat->setFont(look::font(13));
     mychat->installEventFilter(new EntryKeys(this));
     mychat->setContextMenuPolicy(Qt::CustomContextMenu);
     auto *entryMenu = new QMenu(this);

@@ -1,6 +1,7 @@
 #include "tabout.h"
 
 #include "config.h"
+#include "look.h"
 #include "turl.h"
 
 #include <QHBoxLayout>
@@ -12,13 +13,7 @@ namespace {
 
 QLabel *makeLabel(const QString &text, QWidget *parent, int pixelSize, bool bold)
 {
-    auto *label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    label->setFont(font);
-    return label;
+    return look::label(text, parent, pixelSize, bold, Qt::black, false);
 }
 
 } // namespace

@@ -27,17 +27,12 @@ const QSize PictureSize(700, 260);
 
 QLabel *makeLabel(const QString &text, QWidget *parent, int pixelSize, bool bold, bool italic = false)
 {
-    auto *label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    font.setItalic(italic);
-    label->setFont(font);
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, look::Cream);
-    label->setPalette(pal);
+    QLabel *label = look::label(text, parent, pixelSize, bold);
+    if (italic) {
+        QFont f = label->font();
+        f.setItalic(true);
+        label->setFont(f);
+    }
     return label;
 }
 

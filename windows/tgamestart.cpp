@@ -10,18 +10,12 @@
 #include <QSpinBox>
 
 namespace {
-QLabel *text(QWidget *parent, const QString &t, int x, int y, int px, bool bold, bool underline, const QColor &colour)
+QLabel *text(QWidget *parent, const QString &t, int x, int y, int px, bool bold, bool underline)
 {
-    auto *l = new QLabel(t, parent);
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(px);
-    f.setBold(bold);
+    QLabel *l = look::label(t, parent, px, bold, look::Cream, false);
+    QFont f = l->font();
     f.setUnderline(underline);
     l->setFont(f);
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    l->setPalette(pal);
     l->move(x, y);
     l->adjustSize();
     return l;
@@ -35,11 +29,11 @@ Tgamestart::Tgamestart(Forms &forms, QWidget *parent) : QDialog(parent), m_forms
     setFixedSize(257, 260);
     look::applyTiledBackground(this);
 
-    QLabel *title = text(this, QStringLiteral("Game Option"), 0, 0, 19, true, true, look::Cream);
+    QLabel *title = text(this, QStringLiteral("Game Option"), 0, 0, 19, true, true);
     title->setObjectName(QStringLiteral("Label3"));
     title->setGeometry(0, 0, 257, 24);
     title->setAlignment(Qt::AlignCenter);
-    text(this, QStringLiteral("Rounds to Play:"), 32, 46, 13, true, false, look::Cream)->setObjectName(QStringLiteral("Label2"));
+    text(this, QStringLiteral("Rounds to Play:"), 26, 46, 13, true, false)->setObjectName(QStringLiteral("Label2"));
 
     // The up-down control holds the value; the read-only edit shows it.
     UpDown1 = new QSpinBox(this);
@@ -59,7 +53,7 @@ Tgamestart::Tgamestart(Forms &forms, QWidget *parent) : QDialog(parent), m_forms
     editPal.setColor(QPalette::Base, look::Cream);
     UpDown1->setPalette(editPal);
 
-    label_newcomers = text(this, QStringLiteral("NEWCOMERS"), 64, 86, 16, true, true, look::Cream);
+    label_newcomers = text(this, QStringLiteral("NEWCOMERS"), 64, 86, 16, true, true);
     label_newcomers->setObjectName(QStringLiteral("label_newcomers"));
     const char *const options[] = {"", "Cannot Play", "Starts with Highest", "Starts with Average"};
     for (int k = 1; k <= 3; ++k) {
@@ -70,7 +64,7 @@ Tgamestart::Tgamestart(Forms &forms, QWidget *parent) : QDialog(parent), m_forms
         box->setCursor(Qt::PointingHandCursor);
         box->installEventFilter(this);
         image_newcomers[size_t(k)] = box;
-        QLabel *caption = text(this, QString::fromLatin1(options[k]), 80, 118 + 32 * (k - 1), 13, true, false, look::Cream);
+        QLabel *caption = text(this, QString::fromLatin1(options[k]), 80, 118 + 32 * (k - 1), 13, true, false);
         caption->setObjectName(QStringLiteral("Label%1").arg(3 + k));
         caption->setCursor(Qt::PointingHandCursor);
         caption->installEventFilter(this);

@@ -15,17 +15,7 @@ namespace {
 
 QLabel *makeLabel(const QString &text, QWidget *parent, int pixelSize, bool bold)
 {
-    auto *label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    label->setFont(font);
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, look::Cream);
-    label->setPalette(pal);
-    return label;
+    return look::label(text, parent, pixelSize, bold);
 }
 
 QPushButton *makeButton(const QString &text, QWidget *parent)

@@ -20,6 +20,19 @@
 #include <csignal>
 #include <unistd.h>
 
+namespace {
+// True once a running copy answers on the one-copy guard's name.
+bool guardIsUp(const QString &name)
+{
+    return TestClient::waitFor([&] {
+        QLocalSocket s;
+        s.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+        s.connectToServer(name);
+        return s.waitForConnected(100);
+    }, 10000);
+}
+} // namespace
+
 class TestStartup : public QObject {
     Q_OBJECT
 private slots:
@@ -151,12 +164,7 @@ void TestStartup::guardSurvivesACrash()
     copy.start(QStringLiteral(VELLOC_BIN_DIR "/velloc"), {QStringLiteral("A"), QStringLiteral("B")});
     QVERIFY(copy.waitForStarted());
     const QString guardName = QStringLiteral("24broq-%1-%2").arg(::getuid()).arg(display);
-    QVERIFY(TestClient::waitFor([&] {
-        QLocalSocket s;
-        s.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-        s.connectToServer(guardName);
-        return s.waitForConnected(100);
-    }, 10000));
+    QVERIFY(guardIsUp(guardName));
     ::kill(pid_t(copy.processId()), SIGKILL);
     copy.waitForFinished(3000);
     SingleInstance next(guardName);
@@ -175,12 +183,7 @@ void TestStartup::secondProgramLeavesNoWindow()
     first.start(QStringLiteral(VELLOC_BIN_DIR "/velloc"), {QStringLiteral("A"), QStringLiteral("B")});
     QVERIFY(first.waitForStarted());
     const QString guardName = QStringLiteral("24broq-%1-%2").arg(::getuid()).arg(display);
-    QVERIFY(TestClient::waitFor([&] {
-        QLocalSocket s;
-        s.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-        s.connectToServer(guardName);
-        return s.waitForConnected(100);
-    }, 10000));
+    QVERIFY(guardIsUp(guardName));
     second.start(QStringLiteral(VELLOC_BIN_DIR "/velloc"), {QStringLiteral("A"), QStringLiteral("B")});
     QVERIFY(second.waitForFinished(10000));
     QCOMPARE(second.exitCode(), 0);
