@@ -27,6 +27,17 @@ QImage expectedLying(int bone, bool flip)
     return img;
 }
 
+QImage expectedUpright(int bone)
+{
+    QImage img(34, 66, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.drawPixmap(QRect(0, 0, 34, 66), artwork(QStringLiteral("bone_back_v.png"), {34, 66}));
+    p.drawPixmap(QRect(2, 3, 28, 28), artwork(QStringLiteral("dots_v_%1.png").arg(gettopnum(bone)), {28, 28}));
+    p.drawPixmap(QRect(2, 35, 28, 28), artwork(QStringLiteral("dots_v_%1.png").arg(getbotnum(bone)), {28, 28}));
+    return img;
+}
+
 // Opaque pixels of `want` must match the board at `at`.
 bool drawnAt(const QImage &board, const QPoint &at, const QImage &want)
 {
@@ -101,13 +112,7 @@ void TestTableGame::handFaces()
     QCOMPARE(b->tag(), 1);
     QCOMPARE(b->size(), QSize(34, 66));
     // 5-6: the low value on top.
-    QImage want(34, 66, QImage::Format_ARGB32_Premultiplied);
-    want.fill(Qt::transparent);
-    QPainter p(&want);
-    p.drawPixmap(QRect(0, 0, 34, 66), artwork(QStringLiteral("bone_back_v.png"), {34, 66}));
-    p.drawPixmap(QRect(2, 3, 28, 28), artwork(QStringLiteral("dots_v_5.png"), {28, 28}));
-    p.drawPixmap(QRect(2, 35, 28, 28), artwork(QStringLiteral("dots_v_6.png"), {28, 28}));
-    p.end();
+    const QImage want = expectedUpright(42);
     QImage got(34, 66, QImage::Format_ARGB32_Premultiplied);
     got.fill(Qt::transparent);
     b->render(&got);
@@ -251,14 +256,7 @@ void TestTableGame::boardGeometry()
     QVERIFY(!drawnAt(board, {198, 128}, expectedLying(30, false)));
     QVERIFY(drawnAt(board, {64, 128}, expectedLying(54, true)));
     // The spinner stands upright at (16, 124) with its low value on top.
-    QImage spinner(34, 66, QImage::Format_ARGB32_Premultiplied);
-    spinner.fill(Qt::transparent);
-    QPainter p(&spinner);
-    p.drawPixmap(QRect(0, 0, 34, 66), artwork(QStringLiteral("bone_back_v.png"), {34, 66}));
-    p.drawPixmap(QRect(2, 3, 28, 28), artwork(QStringLiteral("dots_v_9.png"), {28, 28}));
-    p.drawPixmap(QRect(2, 35, 28, 28), artwork(QStringLiteral("dots_v_9.png"), {28, 28}));
-    p.end();
-    QVERIFY(drawnAt(board, {16, 124}, spinner));
+    QVERIFY(drawnAt(board, {16, 124}, expectedUpright(55)));
     // The target of toe 2 moved past the third bone.
     QCOMPARE(t.chat->image_toe[2]->pos(), QPoint(66 * 3 + 70, 128));
     QCOMPARE(t.chat->targetPosition(2), 4);
