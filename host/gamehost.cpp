@@ -3,9 +3,13 @@
 #include "bones.h"
 #include "wire.h"
 
+#include <QRandomGenerator>
+
 #include <algorithm>
+#include <chrono>
 
 const QByteArray GameHost::Version = "1.0.1";
+const QByteArray GameHost::DedicatedSeat1Name = "Klunk";
 
 namespace {
 
@@ -22,6 +26,16 @@ GameHost::GameHost(HostLink &link, unsigned seed) : m_link(link), m_rng(seed)
 {
     for (int s = 2; s <= maxseats; ++s)
         players[s].botname = botNames[s];
+    clock = [] {
+        using namespace std::chrono;
+        return qint64(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    };
+}
+
+void GameHost::setDedicated(bool on)
+{
+    m_dedicated = on;
+    players[1].botname = on ? DedicatedSeat1Name : QByteArray();
 }
 
 int GameHost::bonesEach(int seats)
@@ -68,12 +82,30 @@ void GameHost::sendAll(const QByteArray &message, int except)
 
 int GameHost::reserveSlot()
 {
+    // A seat kept for a dropped player is passed over while a free one is
+    // left; only a full table gives it away.
     for (int i = 1; i <= slotcount; ++i)
-        if (!players[i].connected)
+        if (!players[i].connected && !isHeld(i))
             return i;
     if (slotcount < MaxSlots)
         return ++slotcount;
+    for (int i = 1; i <= slotcount; ++i)
+        if (!players[i].connected) {
+            held[i] = {};
+            return i;
+        }
     return 0;
+}
+
+bool GameHost::isHeld(int seat)
+{
+    if (!isSeat(seat) || held[seat].token.isEmpty())
+        return false;
+    if (clock() > held[seat].until) {
+        held[seat] = {};
+        return false;
+    }
+    return true;
 }
 
 void GameHost::slotConnected(int slot)
@@ -81,6 +113,10 @@ void GameHost::slotConnected(int slot)
     if (!isSlot(slot))
         return;
     players[slot].connected = true;
+    ours[slot] = false;
+    loggedin[slot] = false;
+    seatToken[slot].clear();
+    m_removed[slot] = false;
     sendSeat(slot, "CMD_sendlogininfo+" + num(slot));
 }
 
@@ -91,12 +127,85 @@ void GameHost::slotClosed(int slot)
     tplayer &p = players[slot];
     if (p.connected)
         sendAll("CMD_playerdisconnected+" + num(slot) + "+" + p.name, slot);
+    // One of our players who lost his connection in a game gets a while to
+    // come back to the same seat; a removed player does not.
+    if (ours[slot] && isSeat(slot) && gamerunning && (p.playing || p.newcomer) && !m_removed[slot]
+        && !m_closingAll && !seatToken[slot].isEmpty())
+        held[slot] = {seatToken[slot], clock() + SeatHoldMs};
+    const bool hadRights = slot == hostSlot;
     p.connected = false;
     p.name.clear();
     p.watching = false;
+    ours[slot] = false;
+    loggedin[slot] = false;
+    seatToken[slot].clear();
+    m_removed[slot] = false;
+    if (hadRights)
+        passHostRights();
     // The seat keeps its hand and score and is played by the computer from
     // now on; if it had the turn, the turn moves on.
     handOnIfTurnOf(slot);
+}
+
+// On a table of its own the rights go to the lowest slot whose program can
+// use them (one of ours), else to the lowest logged-in slot, else to whoever
+// logs in next. A hosting copy's own player keeps them: he is the table.
+void GameHost::passHostRights()
+{
+    if (!m_dedicated)
+        return;
+    int next = 0;
+    for (int i = 1; i <= slotcount && !next; ++i)
+        if (players[i].connected && loggedin[i] && ours[i])
+            next = i;
+    for (int i = 1; i <= slotcount && !next; ++i)
+        if (players[i].connected && loggedin[i])
+            next = i;
+    if (next == hostSlot)
+        return;
+    hostSlot = next;
+    if (next)
+        m_link.log("host player rights pass to " + who(next));
+    tellHostPlayer();
+}
+
+void GameHost::tellHostPlayer()
+{
+    if (isSlot(hostSlot))
+        sendOurs(hostSlot, "CMD_youhost+");
+}
+
+bool GameHost::hasRights(int carrier, int field) const
+{
+    return carrier == hostSlot && field == hostSlot;
+}
+
+void GameHost::sendOurs(int slot, const QByteArray &message)
+{
+    if (isSlot(slot) && ours[slot])
+        sendSeat(slot, message);
+}
+
+QByteArray GameHost::newToken()
+{
+    // Names are not proof of anyone: the seat goes back only to the holder
+    // of a secret nobody else could have seen.
+    QByteArray raw(16, Qt::Uninitialized);
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(raw.data()), 4);
+    return raw.toHex();
+}
+
+QByteArray GameHost::who(int slot) const
+{
+    const QByteArray &name = players[slot].name;
+    return "slot " + num(slot) + (name.isEmpty() ? QByteArray() : " (" + name + ")");
+}
+
+void GameHost::closingAll()
+{
+    m_closingAll = true;
+    for (int i = 1; i <= slotcount; ++i)
+        sendOurs(i, "CMD_tableclosed+");
 }
 
 void GameHost::handOnIfTurnOf(int seat)
@@ -133,6 +242,10 @@ void GameHost::dispatch(int carrier, const QByteArray &message)
             hepasses(carrier, args);
         else if (name == "CMD_playbone")
             playbone(carrier, args);
+        else if (name == "CMD_velloc")
+            announced(carrier, args);
+        else if (name == "CMD_reclaimseat")
+            reclaimseat(carrier, args);
     } catch (const EConvertError &) {
         // A number field that is not a number ends this message's handling.
     }
@@ -149,6 +262,10 @@ void GameHost::receivedlogininfo(int carrier, const QByteArray &args)
     if (n != carrier || !players[n].connected)
         return;
     players[n].name = name;
+    loggedin[n] = true;
+    m_link.log("login: " + who(n) + (version != Version ? " with version " + version : QByteArray()));
+    if (hostSlot == 0)
+        hostSlot = n;
     sendAll("CMD_newplayerinfo+" + num(n) + "+" + name);
     for (int i = 1; i <= slotcount; ++i)
         if (i != n && players[i].connected)
@@ -168,26 +285,78 @@ void GameHost::receivedlogininfo(int carrier, const QByteArray &args)
     sendSeat(n, gamestats(n));
     if (isSeat(n) && p.playing && bonesLeft(n) > 0)
         sendSeat(n, "CMD_dealmybones+" + num(n) + handreport(n, HandPlaces));
+    // A player back in his seat while it has the turn is shown the turn
+    // itself, with its toe targets and pass button.
+    if (ours[n] && turnopen && whoseturn == n)
+        sendSeat(n, m_lastNextPlayer);
+}
+
+void GameHost::announced(int carrier, const QByteArray &args)
+{
+    wire::FieldReader r(args);
+    if (r.nextInt() < 1 || !loggedin[carrier])
+        return;
+    ours[carrier] = true;
+    sendSeat(carrier, "CMD_velloc+" + num(ExtensionLevel) + "+");
+    if (isSeat(carrier)) {
+        seatToken[carrier] = newToken();
+        sendSeat(carrier, "CMD_seattoken+" + num(carrier) + "+" + seatToken[carrier] + "+");
+    }
+    if (m_dedicated)
+        sendSeat(carrier, "CMD_botname+1+" + DedicatedSeat1Name);
+    if (carrier == hostSlot)
+        tellHostPlayer();
+    else if (m_dedicated && (!isSlot(hostSlot) || !ours[hostSlot]))
+        passHostRights();
+}
+
+void GameHost::reclaimseat(int carrier, const QByteArray &args)
+{
+    wire::FieldReader r(args);
+    const int seat = r.nextInt();
+    const QByteArray token = r.next();
+    if (loggedin[carrier])
+        return; // only a fresh connection may become another slot
+    const bool ok = isSeat(seat) && isHeld(seat) && !players[seat].connected && !token.isEmpty()
+                    && token == held[seat].token;
+    if (!ok) {
+        m_link.log("seat " + num(seat) + " refused to slot " + num(carrier) + ": no seat is kept for that token");
+        sendSeat(carrier, "CMD_reclaimed+" + num(carrier) + "+f+");
+        return;
+    }
+    held[seat] = {};
+    m_link.moveSlot(carrier, seat);
+    players[carrier].connected = false;
+    players[seat].connected = true;
+    ours[seat] = true;
+    loggedin[seat] = false;
+    m_removed[seat] = false;
+    m_link.log("seat " + num(seat) + " taken back by its player (was slot " + num(carrier) + ")");
+    sendSeat(seat, "CMD_reclaimed+" + num(seat) + "+t+");
 }
 
 void GameHost::kickhim(int carrier, const QByteArray &args)
 {
-    if (carrier != 1)
+    if (carrier != hostSlot)
         return;
     wire::FieldReader r(args);
-    if (r.nextInt() != 1)
+    if (!hasRights(carrier, r.nextInt()))
         return;
     const int target = r.nextInt();
-    if (isSlot(target) && players[target].connected)
+    if (isSlot(target) && players[target].connected) {
+        m_link.log("removed: " + who(target) + " by " + who(carrier));
+        m_removed[target] = true;
+        sendOurs(target, "CMD_removed+");
         m_link.disconnectSlot(target);
+    }
 }
 
 void GameHost::botspeed(int carrier, const QByteArray &args)
 {
-    if (carrier != 1)
+    if (carrier != hostSlot)
         return;
     wire::FieldReader r(args);
-    if (r.nextInt() != 1)
+    if (!hasRights(carrier, r.nextInt()))
         return;
     setBotDelay(r.nextInt());
 }
@@ -212,7 +381,7 @@ void GameHost::justwatch(int carrier, const QByteArray &args)
 {
     wire::FieldReader r(args);
     const int s = r.nextInt();
-    if (!isSeat(s) || (s != carrier && carrier != 1))
+    if (!isSeat(s) || (s != carrier && carrier != hostSlot))
         return;
     const QByteArray mode = r.rest();
     if (mode == "2") {
@@ -229,7 +398,7 @@ void GameHost::justwatch(int carrier, const QByteArray &args)
 
 void GameHost::startgame(int carrier, const QByteArray &args)
 {
-    if (carrier != 1)
+    if (carrier != hostSlot || !isSlot(carrier))
         return;
     wire::FieldReader r(args);
     const QByteArray starter = r.next();
@@ -251,10 +420,13 @@ void GameHost::startgame(int carrier, const QByteArray &args)
         p.totalscore = 0;
         p.watching = false;
         p.newcomer = false;
-        p.playing = p.connected || s == 2;
+        // Seats 1 and 2 are always in the game: a table of its own has no
+        // host's player to sit in seat 1, and the computer takes it.
+        p.playing = p.connected || s == 2 || (s == 1 && m_dedicated);
     }
     whoseturn = 0;
     roundnum = 0;
+    m_link.log("game started by " + who(carrier) + ", " + num(roundstoplay) + " rounds");
     startround();
 }
 
@@ -396,9 +568,10 @@ void GameHost::findplayer()
             }
     }
     turnopen = true;
-    sendAll("CMD_nextplayer+" + num(whoseturn) + "+" + num(playmode) + "+" + tf(open[1]) + "+"
-            + tf(open[2]) + "+" + tf(open[3]) + "+" + num(pos[1]) + "+" + num(pos[2]) + "+"
-            + num(pos[3]) + "+");
+    m_lastNextPlayer = "CMD_nextplayer+" + num(whoseturn) + "+" + num(playmode) + "+" + tf(open[1]) + "+"
+                       + tf(open[2]) + "+" + tf(open[3]) + "+" + num(pos[1]) + "+" + num(pos[2]) + "+"
+                       + num(pos[3]) + "+";
+    sendAll(m_lastNextPlayer);
     if (computerPlayed(whoseturn)) {
         computerArmed = true;
         m_link.armComputer(m_botDelay);
@@ -468,7 +641,9 @@ void GameHost::checkforwin()
             return;
         }
     const tplayer &w = players[c];
-    sendAll("CMD_winner+" + (w.name.isEmpty() ? w.botname : w.name) + "+");
+    const QByteArray winnerName = w.name.isEmpty() ? w.botname : w.name;
+    m_link.log("game won by seat " + num(c) + " (" + winnerName + ") with " + num(w.totalscore));
+    sendAll("CMD_winner+" + winnerName + "+");
     gamerunning = false;
     turnopen = false;
     stopTimers();

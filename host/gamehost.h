@@ -8,6 +8,7 @@
 #include <QByteArray>
 
 #include <array>
+#include <functional>
 #include <random>
 
 // What the host asks of its surroundings.
@@ -25,6 +26,10 @@ public:
     // One GameHost::computerTick after ms milliseconds.
     virtual void armComputer(int ms) = 0;
     virtual void stopComputer() = 0;
+    // The connection of slot `from` now serves slot `to` (a seat taken back).
+    virtual void moveSlot(int from, int to) { (void)from, (void)to; }
+    // One line for the operator's log: what happened at the table.
+    virtual void log(const QByteArray &line) { (void)line; }
 };
 
 // One slot record: a connection's seat (slots 1..6) or a watcher (7..9).
@@ -55,6 +60,14 @@ public:
     static constexpr int HandPlaces = 20;
     static constexpr int DefaultBotDelay = 1000;
     static const QByteArray Version;
+    // Our own programs announce themselves with "CMD_velloc+" level "+"
+    // after logging in; only announced connections are sent the messages
+    // below, so a peer that never announces sees the plain protocol.
+    static constexpr int ExtensionLevel = 1;
+    // How long a dropped player's seat is kept for him.
+    static constexpr qint64 SeatHoldMs = 120000;
+    // The computer name of seat 1 on a table without a host's own player.
+    static const QByteArray DedicatedSeat1Name;
 
     enum Step { NoStep = 0, RoundStartStep = 2, BeginAgainStep = 3 };
 
@@ -75,6 +88,15 @@ public:
     int botDelay() const { return m_botDelay; }
     void reseed(unsigned seed) { m_rng.seed(seed); }
 
+    // A table of its own (velloc-host): seat 1 has a computer name and
+    // plays in every game like seat 2.
+    void setDedicated(bool on);
+    bool dedicated() const { return m_dedicated; }
+    // Tells announced connections that the table closes, before it does.
+    void closingAll();
+    // Milliseconds of a steady clock; tests move time on.
+    std::function<qint64()> clock;
+
     // Message handlers, by the command they answer.
     void receivedlogininfo(int carrier, const QByteArray &args);
     void kickhim(int carrier, const QByteArray &args);
@@ -85,6 +107,9 @@ public:
     void justwatch(int carrier, const QByteArray &args);
     void hepasses(int carrier, const QByteArray &args);
     void playbone(int carrier, const QByteArray &args);
+    // Our own programs' messages.
+    void announced(int carrier, const QByteArray &args);
+    void reclaimseat(int carrier, const QByteArray &args);
 
     // The game steps.
     void shufflebones();
@@ -126,6 +151,20 @@ public:
     Step timerstep = NoStep;
     bool computerArmed = false;
 
+    // Extension state, by slot.
+    std::array<bool, 12> ours{};     // the connection announced itself
+    std::array<bool, 12> loggedin{}; // the connection has logged in
+    std::array<QByteArray, 12> seatToken{}; // the secret that takes the seat back
+    struct SeatHold {
+        QByteArray token;
+        qint64 until = 0;
+    };
+    std::array<SeatHold, 12> held{}; // seats kept for a dropped player
+    // The slot whose removal, watch, bot speed and game-start commands count;
+    // 0 while nobody holds the rights (the next to log in takes them).
+    int hostSlot = 1;
+    bool isHeld(int seat);
+
     static int bonesEach(int seats);
     static int roundSpinner(int round); // bone number of the round's double; 0 outside 1..10
 
@@ -140,8 +179,18 @@ private:
     void computertoes(int seat);
     int bonesLeft(int seat) const;
     void handOnIfTurnOf(int seat);
+    bool hasRights(int carrier, int field) const;
+    void passHostRights();
+    void tellHostPlayer();
+    QByteArray newToken();
+    void sendOurs(int slot, const QByteArray &message);
+    QByteArray who(int slot) const;
 
     HostLink &m_link;
     std::mt19937 m_rng;
     int m_botDelay = DefaultBotDelay;
+    bool m_dedicated = false;
+    bool m_closingAll = false;
+    std::array<bool, 12> m_removed{}; // closed by the host player's removal
+    QByteArray m_lastNextPlayer;     // the turn as last announced
 };

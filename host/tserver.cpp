@@ -37,6 +37,7 @@ void TServer::setTimings(int dispatchMs, int stepMs)
 
 void TServer::shutdown()
 {
+    m_game.closingAll();
     for (int i = 1; i <= GameHost::MaxSlots; ++i)
         disconnectsock(i);
     if (Sock1->Listen())
@@ -56,9 +57,11 @@ void TServer::Sock1Accept(TSock *listener)
     if (!listener->Accept(sock))
         return;
     if (slot == 0) {
+        log("refused " + sock->HostName().toLatin1() + ": the table is full");
         refuse(sock);
         return;
     }
+    log("connection from " + sock->HostName().toLatin1() + " in slot " + QByteArray::number(slot));
     sock->Tag = slot;
     sock->OnDisconnect = tempsock->OnDisconnect;
     sock->OnInfo = tempsock->OnInfo;
@@ -105,6 +108,9 @@ void TServer::Sock1Read(TSock *sock, int)
         receivedlist.push_back({slot, conn, std::move(text)});
     });
     if (!fits || flooded) {
+        log("closing slot " + QByteArray::number(slot) + ": "
+            + (fits ? "more than " + QByteArray::number(wire::MaxQueuedMessages) + " messages waiting"
+                    : "a message longer than " + QByteArray::number(wire::MaxPendingText) + " bytes"));
         disconnectsock(slot);
         return;
     }
@@ -147,6 +153,7 @@ void TServer::tempsockInfo(TSock *sock, TSocketInfo, const QString &msg)
     const int slot = slotOf(sock);
     if (slot == 0)
         return; // a second report for a connection already let go
+    log("connection closed: slot " + QByteArray::number(slot) + " (" + sock->HostName().toLatin1() + ")");
     dropQueued(m_conn[slot]);
     m_socks[slot] = nullptr;
     m_conn[slot] = 0;
@@ -169,9 +176,45 @@ void TServer::closeLater(int slot, quint64 conn)
 {
     // Not from inside a game step: the departure would re-enter it.
     QMetaObject::invokeMethod(this, [this, slot, conn] {
-        if (m_conn[slot] == conn)
-            guarded([&] { disconnectsock(slot); });
+        if (m_conn[slot] != conn)
+            return;
+        log("closing slot " + QByteArray::number(slot) + ": it stopped reading (over "
+            + QByteArray::number(wire::MaxUnsentBytes) + " bytes unsent)");
+        guarded([&] { disconnectsock(slot); });
     }, Qt::QueuedConnection);
+}
+
+void TServer::moveSlot(int from, int to)
+{
+    if (from < 1 || from > GameHost::MaxSlots || to < 1 || to > GameHost::MaxSlots || from == to)
+        return;
+    TSock *sock = m_socks[from];
+    if (!sock || m_socks[to])
+        return;
+    sock->Tag = to;
+    m_socks[to] = sock;
+    m_conn[to] = m_conn[from];
+    m_framers[to] = m_framers[from];
+    m_queuedCount[to] = m_queuedCount[from];
+    for (Queued &q : receivedlist)
+        if (q.conn == m_conn[to])
+            q.slot = to;
+    m_socks[from] = nullptr;
+    m_conn[from] = 0;
+    m_framers[from].clear();
+    m_queuedCount[from] = 0;
+}
+
+void TServer::log(const QByteArray &line)
+{
+    if (!eventLog)
+        return;
+    // Names come from peers: no line breaks or terminal escapes in a log.
+    QByteArray safe = line;
+    for (char &c : safe)
+        if (uchar(c) < 0x20 || uchar(c) == 0x7F)
+            c = '?';
+    eventLog(safe);
 }
 
 void TServer::sendTo(int slot, const QByteArray &message)

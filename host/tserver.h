@@ -32,8 +32,13 @@ public:
     // Shorter pacing for tests; the program always runs at 10 ms and 1 s.
     void setTimings(int dispatchMs, int stepMs);
 
-    // Closes every connection and stops listening.
+    // Tells our own programs the table closes, closes every connection and
+    // stops listening.
     void shutdown();
+
+    // Receives one line per event at the table (connections, logins,
+    // games, removals); velloc-host writes them to standard error.
+    std::function<void(const QByteArray &line)> eventLog;
 
     TSock *slotSocket(int slot) const { return m_socks[slot]; }
     qsizetype queuedMessages() const { return qsizetype(receivedlist.size()); }
@@ -63,6 +68,8 @@ private:
     void stopStepTimer() override { timer1.stop(); }
     void armComputer(int ms) override;
     void stopComputer() override { computertimer.stop(); }
+    void moveSlot(int from, int to) override;
+    void log(const QByteArray &line) override;
 
     GameHost m_game;
     std::array<TSock *, 12> m_socks{};

@@ -1,5 +1,6 @@
-// velloc-host: the game host alone, for dedicated servers and tests.
-// Listens until SIGINT or SIGTERM, then closes every connection cleanly.
+// velloc-host: the game host alone, a table of its own for dedicated servers
+// and tests. Listens until SIGINT or SIGTERM, then closes every connection
+// cleanly. Tells its operator what happens, one line per event on stderr.
 #include "failure.h"
 #include "tserver.h"
 
@@ -21,9 +22,26 @@ void onSignal(int)
     [[maybe_unused]] ssize_t n = ::write(signalPipe[1], &c, 1);
 }
 
-int usage()
+const char *const HelpText =
+    "Usage: velloc-host [--port N] [--quiet]\n"
+    "\n"
+    "Runs a Velloc table without a window: players join it from their table\n"
+    "windows (Play with Others, or velloc NAME HOST[:PORT] x). The first player\n"
+    "to log in is the table's host player: he starts games, removes players and\n"
+    "sets the computer players' speed. When he leaves, the player in the lowest\n"
+    "slot takes over. Empty seats 1 and 2 are played by the computer.\n"
+    "\n"
+    "Options:\n"
+    "  --port N    listen on TCP port N (default 7772; 0 picks a free port)\n"
+    "  --quiet     do not log connections, logins and games to standard error\n"
+    "  --help      show this text and end\n"
+    "\n"
+    "It prints \"velloc-host: listening on port N\" on standard output once it\n"
+    "listens, and stops on SIGINT or SIGTERM, telling the players first.\n";
+
+int usage(const QString &why)
 {
-    std::fprintf(stderr, "usage: velloc-host [--port N]\n");
+    std::fprintf(stderr, "velloc-host: %s\nTry 'velloc-host --help'.\n", qPrintable(why));
     return 2;
 }
 } // namespace
@@ -32,19 +50,26 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QString port = QStringLiteral("7772");
+    bool quiet = false;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--help") || args[i] == QLatin1String("-h")) {
+            std::fputs(HelpText, stdout);
+            return 0;
+        }
         if (args[i] == QLatin1String("--port") && i + 1 < args.size())
             port = args[++i];
         else if (args[i].startsWith(QLatin1String("--port=")))
             port = args[i].mid(7);
+        else if (args[i] == QLatin1String("--quiet") || args[i] == QLatin1String("-q"))
+            quiet = true;
         else
-            return usage();
+            return usage(QStringLiteral("unknown option \"%1\"").arg(args[i]));
     }
     bool ok = false;
     const int p = port.toInt(&ok);
     if (!ok || p < 0 || p > 65535)
-        return usage();
+        return usage(QStringLiteral("the port must be a number from 0 to 65535"));
 
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
         return 1;
@@ -59,6 +84,12 @@ int main(int argc, char **argv)
     std::signal(SIGPIPE, SIG_IGN);
 
     TServer server;
+    server.game().setDedicated(true);
+    if (!quiet)
+        server.eventLog = [](const QByteArray &line) {
+            std::fprintf(stderr, "velloc-host: %s\n", line.constData());
+            std::fflush(stderr);
+        };
     server.Sock1->setPortName(QString::number(p));
     try {
         server.Sock1->setListen(true);
@@ -70,6 +101,8 @@ int main(int argc, char **argv)
     std::fflush(stdout);
 
     const int rc = app.exec();
+    if (server.eventLog)
+        server.eventLog("stopping: closing every connection");
     server.shutdown();
     std::printf("velloc-host: stopped\n");
     return rc;

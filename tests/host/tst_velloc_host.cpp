@@ -16,10 +16,10 @@ struct HostProcess {
     QProcess proc;
     quint16 port = 0;
 
-    bool start()
+    bool start(const QStringList &more = {})
     {
         proc.setProgram(QStringLiteral(VELLOC_BIN_DIR "/velloc-host"));
-        proc.setArguments({QStringLiteral("--port"), QStringLiteral("0")});
+        proc.setArguments(QStringList{QStringLiteral("--port"), QStringLiteral("0")} + more);
         proc.start();
         if (!proc.waitForStarted(5000))
             return false;
@@ -59,6 +59,8 @@ private slots:
     void wholeGamesAtTheRealPace();
     void stopsCleanlyOnSigterm();
     void refusesBadArguments();
+    void tellsItsOperator();
+    void helpAndQuiet();
 };
 
 void TestVellocHost::wholeGamesAtTheRealPace()
@@ -126,6 +128,59 @@ void TestVellocHost::refusesBadArguments()
         QVERIFY(p.waitForFinished(5000));
         QCOMPARE(p.exitCode(), 2);
     }
+}
+
+void TestVellocHost::tellsItsOperator()
+{
+    HostProcess h;
+    QVERIFY(h.start());
+    TestClient ann, bob, eve;
+    QCOMPARE(ann.login(h.port, "Ann"), 1);
+    ann.send("CMD_velloc+1+");
+    QCOMPARE(bob.login(h.port, "Bob\x1b[2J"), 2);
+    bob.send("CMD_velloc+1+");
+    QCOMPARE(eve.login(h.port, "Eve"), 3);
+    QVERIFY(!ann.take("CMD_youhost+").isEmpty());
+    ann.sock.abort();
+    // Bob takes over the table: he is told so and may start and remove.
+    QVERIFY(!bob.take("CMD_youhost+").isEmpty());
+    QVERIFY(!bob.take("CMD_botname+1+Klunk").isEmpty());
+    bob.send("CMD_startgame+Bob+3+1+");
+    QVERIFY(!eve.take("CMD_startgame+Bob+3+").isEmpty());
+    bob.send("CMD_kickhim+2+3+");
+    QVERIFY(TestClient::waitFor([&] { return eve.closed; }));
+    ::kill(pid_t(h.proc.processId()), SIGTERM);
+    QVERIFY(!bob.take("CMD_tableclosed+").isEmpty());
+    QVERIFY(h.proc.state() == QProcess::NotRunning || h.proc.waitForFinished(5000));
+    const QString log = QString::fromLatin1(h.proc.readAllStandardError());
+    for (const char *line :
+         {"velloc-host: connection from 127.0.0.1 in slot 1", "velloc-host: login: slot 1 (Ann)",
+          "velloc-host: connection closed: slot 1 (127.0.0.1)", "velloc-host: host player rights pass to slot 2 (Bob?[2J)",
+          "velloc-host: game started by slot 2 (Bob?[2J), 3 rounds",
+          "velloc-host: removed: slot 3 (Eve) by slot 2 (Bob?[2J)", "velloc-host: stopping: closing every connection"})
+        QVERIFY2(log.contains(QLatin1String(line)), qPrintable(line + QStringLiteral(" not in:\n") + log));
+    QVERIFY2(!log.contains(QLatin1Char('\x1b')), "a name must not carry escapes into the log");
+}
+
+void TestVellocHost::helpAndQuiet()
+{
+    QProcess help;
+    help.start(QStringLiteral(VELLOC_BIN_DIR "/velloc-host"), {QStringLiteral("--help")});
+    QVERIFY(help.waitForFinished(5000));
+    QCOMPARE(help.exitCode(), 0);
+    const QByteArray text = help.readAllStandardOutput();
+    for (const char *option : {"--port", "--quiet", "--help"})
+        QVERIFY2(text.contains(option), option);
+
+    HostProcess h;
+    QVERIFY(h.start({QStringLiteral("--quiet")}));
+    TestClient c;
+    QCOMPARE(c.login(h.port, "Ann"), 1);
+    c.sock.abort();
+    QTest::qWait(100);
+    ::kill(pid_t(h.proc.processId()), SIGTERM);
+    QVERIFY(h.proc.waitForFinished(5000));
+    QCOMPARE(h.proc.readAllStandardError(), QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestVellocHost)
