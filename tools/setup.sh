@@ -7,7 +7,7 @@ set -euo pipefail
 PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-multimedia-dev
-  libcurl4-openssl-dev libjpeg-dev liblz4-dev libsimpleini-dev
+  libcurl4-openssl-dev libjpeg-dev liblz4-dev libsimpleini-dev libminiupnpc-dev
   xvfb xauth imagemagick xdotool
 )
 
