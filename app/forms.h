@@ -11,6 +11,7 @@ class Thelp;
 class Tphrases;
 class TServer;
 class Tspylist;
+class Tplayothers;
 
 struct Forms {
     Tchat *chat = nullptr;
@@ -22,4 +23,5 @@ struct Forms {
     Tphrases *phrases = nullptr;
     TServer *server = nullptr;
     Tspylist *spylist = nullptr;
+    Tplayothers *playothers = nullptr;
 };

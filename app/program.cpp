@@ -1,17 +1,20 @@
 #include "program.h"
 
+#include "portmapper.h"
 #include "tabout.h"
 #include "tchat.h"
 #include "tdownload.h"
 #include "tgamestart.h"
 #include "thelp.h"
 #include "tphrases.h"
+#include "tplayothers.h"
 #include "tserver.h"
 #include "tspylist.h"
 #include "ttallylist.h"
+#include "look.h"
 #include "velloc_resources.h"
 
-Program::Program(const QStringList &args, const QString &gamePort)
+Program::Program(const QStringList &args, const QString &gamePort, bool mapRouterPort)
 {
     initVellocResources();
     forms.chat = new Tchat(forms);
@@ -25,13 +28,44 @@ Program::Program(const QStringList &args, const QString &gamePort)
     forms.phrases = new Tphrases(forms, forms.chat);
     forms.server = new TServer();
     forms.spylist = new Tspylist(forms, forms.chat);
+    forms.playothers = new Tplayothers(forms, forms.chat);
+
+    Tchat *chat = forms.chat;
+    forms.playothers->launch = [chat](const QStringList &launchArgs, bool map) {
+        if (chat->relaunch)
+            chat->relaunch(launchArgs, map);
+    };
+    if (mapRouterPort)
+        QObject::connect(chat, &Tchat::hosting, chat, [this](quint16 port) { this->mapRouterPort(port); });
+}
+
+// Only a player who hosts from Play with Others with the box ticked asks
+// the router; the answer goes to the chat and to that window.
+void Program::mapRouterPort(quint16 port)
+{
+    m_mapper = std::make_unique<PortMapper>();
+    Tchat *chat = forms.chat;
+    Tplayothers *window = forms.playothers;
+    QObject::connect(m_mapper.get(), &PortMapper::finished, chat, [chat, window](const PortMapper::Result &r) {
+        chat->addlinetochat(r.message, look::NoticeBlue);
+        window->setRouterStatus(r.message);
+    });
+    chat->addlinetochat(QStringLiteral("Asking the router to open port %1...").arg(port), look::NoticeBlue);
+    window->setRouterStatus(QStringLiteral("Asking the router to open port %1...").arg(port));
+    m_mapper->start(port, routerDescriptionUrl);
 }
 
 Program::~Program()
 {
     // Reverse order of creation: the host goes before the table window, and
-    // the table window takes the dialogs it parents with it.
+    // the table window takes the dialogs it parents with it. Players of
+    // ours hear that the table closes before their connections end, and the
+    // router forwarding goes with the table.
+    m_mapper.reset();
+    delete forms.playothers;
     delete forms.spylist;
+    if (forms.server)
+        forms.server->shutdown();
     delete forms.server;
     delete forms.phrases;
     delete forms.help;

@@ -6,15 +6,26 @@
 
 #include <QStringList>
 
+#include <memory>
+
+class PortMapper;
+
 class Program {
 public:
-    // gamePort "0" picks a free port (tests).
-    explicit Program(const QStringList &args, const QString &gamePort = QStringLiteral("7772"));
+    // gamePort "0" picks a free port (tests). mapRouterPort asks the router
+    // to forward the port while this copy hosts (chosen in Play with Others).
+    explicit Program(const QStringList &args, const QString &gamePort = QStringLiteral("7772"),
+                     bool mapRouterPort = false);
     ~Program();
 
     Forms forms;
+    // Where the router forwarding is asked for; tests point it at a stand-in.
+    QString routerDescriptionUrl;
 
 private:
+    void mapRouterPort(quint16 port);
+
+    std::unique_ptr<PortMapper> m_mapper;
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;
 };

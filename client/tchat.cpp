@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -136,6 +137,7 @@ void Tchat::FormCreate()
     createBoardAndHand();
     createSeatDisplay();
     createChatPanel();
+    createOfferPanel();
 
     resize(m_defaultWidth, m_defaultHeight);
     move(3, 3);
@@ -145,6 +147,7 @@ void Tchat::FormCreate()
     sock->setPortName(m_gamePort);
     sock->OnRead = [this](TSock *s, int n) { guarded([&] { sockRead(s, n); }); };
     sock->OnInfo = [this](TSock *s, TSocketInfo k, const QString &m) { guarded([&] { sockInfo(s, k, m); }); };
+    sock->OnConnect = [this](TSock *) { guarded([&] { sockConnected(); }); };
     Sock11->setHostName(QStringLiteral("127.0.0.1"));
     Sock11->setPortName(QStringLiteral("9001"));
 
@@ -176,6 +179,8 @@ void Tchat::createMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
     StartGame1 = add(file, QStringLiteral("StartGame1"), QStringLiteral("Start Game"), [this] { button_startClick(); });
     StartGame1->setEnabled(false);
+    PlaywithOthers1 = add(file, QStringLiteral("PlaywithOthers1"), QStringLiteral("Play with Others..."),
+                          [this] { PlaywithOthers1Click(); });
     file->addSeparator();
     Exit1 = add(file, QStringLiteral("Exit1"), QStringLiteral("Exit"), [this] { Exit1Click(); });
 
@@ -506,10 +511,38 @@ void Tchat::processparams()
         return;
     m_playerName = m_args.at(0);
     m_hostAddress = m_args.at(1);
-    if (m_args.at(2) == QLatin1String("true"))
-        hostpress();
-    else
+    // Beyond the lobby's three arguments: "--port N" picks the host's port.
+    for (int i = 3; i < m_args.size(); ++i) {
+        QString port;
+        if (m_args[i] == QLatin1String("--port") && i + 1 < m_args.size())
+            port = m_args[++i];
+        else if (m_args[i].startsWith(QLatin1String("--port=")))
+            port = m_args[i].mid(7);
+        else
+            continue;
+        quint16 p = 0;
+        if (hostaddress::parsePort(port, &p))
+            m_gamePort = QString::number(p);
+    }
+    if (m_args.at(2) == QLatin1String("true")) {
+        try {
+            hostpress();
+        } catch (const ESockException &e) {
+            m_hostFlag = false;
+            button_start->hide();
+            StartGame1->setEnabled(false);
+            m_table = {QStringLiteral("127.0.0.1"), quint16(m_gamePort.toUInt())};
+            notice(QStringLiteral("Could not host a table on port %1: %2").arg(m_gamePort, QString::fromLocal8Bit(e.what())));
+            showOffer(Offer::JoinFailed,
+                      QStringLiteral("Could not host a table on port %1: %2. Another program may be using the "
+                                     "port; choose another in Play with Others.")
+                          .arg(m_gamePort, QString::fromLocal8Bit(e.what())));
+            button_reconnect->hide();
+            return;
+        }
+    } else {
         joinpress();
+    }
     try {
         Sock11->Open();
     } catch (const std::exception &) {
@@ -525,24 +558,32 @@ void Tchat::hostpress()
     m_logintext = wire::fromUser(m_playerName) + wire::Terminator;
     m_hostFlag = true;
     // Port "0" (tests) connects wherever the system put the listener.
-    sock->setPortName(m_gamePort == QLatin1String("0") ? QString::number(listener->localPort()) : m_gamePort);
-    sock->setHostName(QStringLiteral("127.0.0.1"));
-    sock->Open();
+    const quint16 port = m_gamePort == QLatin1String("0") ? listener->localPort() : quint16(m_gamePort.toUInt());
+    m_table = {QStringLiteral("127.0.0.1"), port};
+    openConnection();
     button_start->show();
     StartGame1->setEnabled(true);
     if (m_forms.spylist)
         m_forms.spylist->popup_kickhim->setEnabled(true);
     m_forms.server->setBotDelay(m_botDelay);
+    if (!m_args.isEmpty()) {
+        notice(QStringLiteral("You host a table on port %1. Friends join it at this computer's address "
+                              "(File, Play with Others... shows it).").arg(port));
+        emit hosting(port);
+    }
 }
 
 void Tchat::joinpress()
 {
     m_logintext = wire::fromUser(m_playerName) + wire::Terminator;
-    sock->setPortName(m_gamePort);
-    sock->setHostName(m_hostAddress);
-    sock->Open();
     button_start->hide();
     StartGame1->setEnabled(false);
+    QString error;
+    if (!hostaddress::parse(m_hostAddress, quint16(m_gamePort.toUInt()), &m_table, &error)) {
+        joinFailed(error.endsWith(QLatin1Char('.')) ? error.chopped(1) : error);
+        return;
+    }
+    openConnection();
 }
 
 void Tchat::sendMessage(const QByteArray &body)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "forms.h"
+#include "hostaddress.h"
 #include "tsock.h"
 #include "wire.h"
 
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPoint>
+#include <QRect>
 #include <QStringList>
 #include <QTimer>
 
@@ -22,6 +24,7 @@ class QAction;
 class QActionGroup;
 class QMenu;
 class QLineEdit;
+class QPushButton;
 class QPainter;
 class QScrollArea;
 class QTextEdit;
@@ -41,6 +44,12 @@ public:
     static constexpr int Toes = 3;
     static constexpr int Positions = 40;
     static constexpr int HandSlots = 20;
+    // The offer after a failed join or a lost connection, in the main
+    // panel, and its buttons within it (the end-to-end test clicks them).
+    static constexpr QRect OfferPanelRect{170, 50, 440, 150};
+    static constexpr QRect ReconnectButtonRect{14, 106, 120, 30};
+    static constexpr QRect PlaySoloButtonRect{144, 106, 120, 30};
+    static constexpr QRect PlayOthersButtonRect{274, 106, 152, 30};
 
     explicit Tchat(Forms &forms, QWidget *parent = nullptr);
     ~Tchat() override;
@@ -53,12 +62,26 @@ public:
     // Replaceable for tests: message boxes and opening links.
     static std::function<void(QWidget *, const QString &)> messageBox;
     std::function<bool(const QString &link)> openLink;
+    // Closes this table and opens another with the command line the lobby
+    // would use (no arguments: a solo game). The program shell sets it.
+    std::function<void(const QStringList &args, bool mapRouterPort)> relaunch;
+    // How long a join waits for the table's first answer.
+    int answerTimeoutMs = 10000;
 
     TSock *sock;   // the connection to the game host
     TSock *Sock11; // the idle lobby link
 
     QString playerName() const { return m_playerName; }
     bool hostFlag() const { return m_hostFlag; }
+    // This player may start games, remove players and set watching: he runs
+    // the host, or the table of its own told him he is its host player.
+    bool hostRights() const { return m_hostFlag || m_hostRights; }
+    bool ourHost() const { return m_ourHost; }
+    // The table this window joins (or hosts on 127.0.0.1).
+    HostAddress tableAddress() const { return m_table; }
+    // The offer over the board after a failed join or a lost connection.
+    enum class Offer { None, JoinFailed, Reconnect };
+    Offer offer() const { return m_offer; }
     bool loggedIn() const { return m_loggedIn; }
     int ownSeat() const { return m_ownSeat; }
     int turnSeat() const { return m_turnSeat; }
@@ -85,6 +108,11 @@ public:
     void hostpress();
     void joinpress();
     void Exit1Click();
+
+    // Network play beyond the lobby: failures, coming back, switching table.
+    void button_reconnectClick();
+    void button_playsoloClick();
+    void PlaywithOthers1Click();
 
     // Settings.
     void loadinifile();
@@ -167,8 +195,14 @@ public:
     QTextEdit *mainchat;
     QLineEdit *mychat;
     std::array<QToolButton *, Phrases + 1> b_phrase{};
+    QWidget *panel_offer;
+    QLabel *label_offer;
+    QPushButton *button_reconnect;
+    QPushButton *button_playsolo;
+    QPushButton *button_playothers;
 
     QAction *StartGame1 = nullptr;
+    QAction *PlaywithOthers1 = nullptr;
     QAction *Exit1 = nullptr;
     QAction *PlaySounds1 = nullptr;
     QAction *Classic1 = nullptr;
@@ -199,6 +233,8 @@ public:
 
 signals:
     void closed();
+    // The host of this copy listens on this port (hosting, not solo).
+    void hosting(quint16 port);
     // A sound the player would hear (sounds on), for tests and the player.
     void soundRequested(const QString &name);
 
@@ -223,6 +259,7 @@ private:
     void createSeatDisplay();
     void createBoardAndHand();
     void createChatPanel();
+    void createOfferPanel();
     void layoutHand();
     void raiseSlots(int from);
     void placeSlot(int slot);
@@ -246,7 +283,21 @@ private:
     void justwatching(const QByteArray &args);
     void notice(const QString &text);
     void showMessage(const QString &text);
+    QString botName(int seat) const;
 
+    // Our own host's messages, and what a lost connection leads to.
+    bool extensionMessage(const QByteArray &name, const QByteArray &args);
+    void openConnection();
+    void sockConnected();
+    void sockError(const QString &msg);
+    void answerTimeout();
+    void lostConnection();
+    void joinFailed(const QString &reason);
+    void showOffer(Offer kind, const QString &text);
+    void forgetTable();
+    void grantHostRights();
+    void reclaimed(const QByteArray &args);
+    void sendLogin();
     // Game flow.
     void startthegame(const QByteArray &args);
     void startround(const QByteArray &args);
@@ -277,6 +328,22 @@ private:
     bool m_closing = false;
     bool m_dispatching = false;
     bool m_lost = false;
+
+    // Network play.
+    HostAddress m_table;
+    bool m_answered = false;    // the table gave us a slot
+    bool m_ourHost = false;     // the table is one of ours (it acknowledged us)
+    bool m_hostRights = false;  // a table of its own made us its host player
+    bool m_removed = false;     // the host player removed us
+    bool m_tableClosed = false; // the table said it closes
+    bool m_gameRunning = false;
+    int m_tokenSeat = 0;
+    QByteArray m_seatToken;
+    int m_reclaimSeat = 0; // asked for on the next slot offer
+    bool m_reconnecting = false;
+    QString m_seat1Bot;
+    Offer m_offer = Offer::None;
+    QTimer m_answerTimer;
 
     wire::Framer m_framer;
     std::deque<QByteArray> receivedlist;

@@ -11,8 +11,6 @@
 #include <QMenu>
 
 namespace {
-const char *const botNames[] = {"", "", "Klot", "Klock", "Kling", "Klick", "Krazy"};
-
 bool isSeat(int n) { return n >= 1 && n <= Tchat::Seats; }
 } // namespace
 
@@ -35,10 +33,12 @@ void Tchat::sockRead(TSock *s, int)
         Timer1.start();
 }
 
-void Tchat::sockInfo(TSock *, TSocketInfo, const QString &msg)
+void Tchat::sockInfo(TSock *, TSocketInfo kind, const QString &msg)
 {
     if (msg == QLatin1String("Socket Closed"))
         connectionLost();
+    else if (kind == TSocketInfo::Error)
+        sockError(msg);
 }
 
 void Tchat::connectionLost()
@@ -55,8 +55,10 @@ void Tchat::Timer1Timer()
         return; // a handler's message box runs its own event loop
     if (receivedlist.empty()) {
         Timer1.stop();
-        if (m_lost && !m_closing)
-            close();
+        if (m_lost && !m_closing) {
+            m_lost = false;
+            lostConnection();
+        }
         return;
     }
     const QByteArray line = std::move(receivedlist.front());
@@ -114,8 +116,14 @@ void Tchat::processsocktimer(const QByteArray &line)
     else if (name == "CMD_winner")
         winner(args);
     else if (name == "CMD_full") {
-        showMessage(QStringLiteral("Game is full"));
-        close();
+        if (m_hostFlag) {
+            showMessage(QStringLiteral("Game is full"));
+            close();
+        } else {
+            // A joining player can try again later or play alone instead.
+            m_answerTimer.stop();
+            joinFailed(QStringLiteral("Game is full"));
+        }
     } else if (name == "CMD_justwatching")
         justwatching(args);
     else if (name == "CMD_startround")
@@ -138,13 +146,25 @@ void Tchat::processsocktimer(const QByteArray &line)
         gamestats(args);
     else if (name == "CMD_youplay")
         youplay(args);
+    else
+        extensionMessage(name, args);
 }
 
 void Tchat::sendloginfo(const QByteArray &args)
 {
-    m_ownSeat = strToInt(args);
+    const int slot = strToInt(args);
+    m_answered = true;
+    m_answerTimer.stop();
+    if (m_reclaimSeat > 0 && !m_seatToken.isEmpty()) {
+        // Back after a drop: ask for our own seat before logging in.
+        m_ownSeat = slot;
+        sendMessage("CMD_reclaimseat+" + QByteArray::number(m_reclaimSeat) + "+" + m_seatToken + "+");
+        return;
+    }
+    m_reclaimSeat = 0;
+    m_ownSeat = slot;
     m_loggedIn = true;
-    sendMessage("CMD_logininfo+" + QByteArray::number(m_ownSeat) + "+1.0.1+" + m_logintext);
+    sendLogin();
 }
 
 void Tchat::newplayerinfo(const QByteArray &args)
@@ -156,7 +176,9 @@ void Tchat::newplayerinfo(const QByteArray &args)
         return;
     if (slot == m_ownSeat) {
         notice(QStringLiteral("You are Connected."));
-        loadinifile();
+        // Read once: after a reconnect the window stays where the player put it.
+        if (!m_settingsLoaded)
+            loadinifile();
     } else {
         notice(name + QStringLiteral(" is Connected."));
     }
@@ -179,7 +201,7 @@ void Tchat::playerdisconnected(const QByteArray &args)
     const QString name = wire::toDisplay(r.rest());
     if (isSeat(slot)) {
         QLabel *l = label_playername[size_t(slot)];
-        const QString bot = QString::fromLatin1(botNames[slot]);
+        const QString bot = botName(slot);
         if (l->text() != QLatin1String("<Waiting>") && l->text() != bot)
             notice(l->text() + QStringLiteral(" disconnected."));
         l->setText(bot);
@@ -229,7 +251,7 @@ void Tchat::JustWatch1Click()
 void Tchat::label_playername1ContextPopup(int seat, const QPoint &globalPos)
 {
     for (QAction *a : {RemoveFromGame1, SettoJustWatch1, UnsetJustWatch1})
-        a->setEnabled(m_hostFlag);
+        a->setEnabled(hostRights());
     if (label_playername[size_t(seat)]->text() == QLatin1String("<Waiting>"))
         RemoveFromGame1->setEnabled(false);
     popupKickTag = seat;
@@ -239,7 +261,7 @@ void Tchat::label_playername1ContextPopup(int seat, const QPoint &globalPos)
 
 void Tchat::kicking(int slot)
 {
-    if (m_hostFlag && m_loggedIn)
+    if (hostRights() && m_loggedIn)
         sendMessage("CMD_kickhim+" + QByteArray::number(m_ownSeat) + "+" + QByteArray::number(slot) + "+");
 }
 

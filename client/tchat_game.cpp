@@ -11,8 +11,6 @@
 #include <QScrollBar>
 
 namespace {
-const char *const botNames[] = {"", "", "Klot", "Klock", "Kling", "Klick", "Krazy"};
-
 bool isSeat(int n) { return n >= 1 && n <= Tchat::Seats; }
 
 QList<QByteArray> fieldsOf(const QByteArray &args) { return args.split('+'); }
@@ -80,11 +78,15 @@ void Tchat::startthegame(const QByteArray &args)
     clearall();
     m_roundsToPlay = wire::toDisplay(rounds);
     notice(starter + QStringLiteral(" has started a game."));
+    m_gameRunning = true;
     for (int n = 1; n <= Seats; ++n)
-        if (label_playername[size_t(n)]->text() == QLatin1String(botNames[n]))
+        if (label_playername[size_t(n)]->text() == botName(n))
             label_playername[size_t(n)]->setText(QStringLiteral("<Waiting>"));
     if (label_playername[2]->text() == QLatin1String("<Waiting>"))
         label_playername[2]->setText(QStringLiteral("Klot"));
+    // A table of its own plays an empty seat 1 too.
+    if (!m_seat1Bot.isEmpty() && label_playername[1]->text() == QLatin1String("<Waiting>"))
+        label_playername[1]->setText(m_seat1Bot);
 }
 
 void Tchat::startround(const QByteArray &args)
@@ -301,7 +303,8 @@ void Tchat::winner(const QByteArray &args)
     for (int n = 1; n <= Seats; ++n)
         image_turn[size_t(n)]->hide();
     button_pass->hide();
-    if (m_hostFlag) {
+    m_gameRunning = false;
+    if (hostRights()) {
         button_start->show();
         button_start->raise();
     }
@@ -327,6 +330,7 @@ void Tchat::gamestats(const QByteArray &args)
     const int round = strToInt(f[1]);
     strToInt(f[2]);
     const int spinner = strToInt(f[3]);
+    m_gameRunning = true;
     for (int n = 1; n <= Seats; ++n)
         strToInt(f[4 + n]);
     m_turnSeat = turn;

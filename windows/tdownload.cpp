@@ -5,6 +5,7 @@
 #include "look.h"
 #include "paths.h"
 #include "tchat.h"
+#include "tplayothers.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -266,6 +267,14 @@ void Tdownload::Button1Click() { close(); }
 void Tdownload::Button2Click()
 {
     if (!QFileInfo(lobbyProgram).isFile()) {
+        // Without the lobby, our own window hosts and joins tables.
+        if (m_forms.playothers) {
+            hide();
+            m_forms.playothers->show();
+            m_forms.playothers->raise();
+            m_forms.playothers->activateWindow();
+            return;
+        }
         showMessage(QStringLiteral("Please close the game and open the Qorb42 Lobby using the icon on your desktop or "
                                    "using the your Window's start-up menu."));
         return;

@@ -41,7 +41,7 @@ private slots:
     void hostMode();
     void joinModeIsCaseSensitive();
     void twoArgumentsConnectNothing();
-    void failedJoinShowsNothing();
+    void failedJoinSaysWhy();
     void secondCopyRaisesTheFirst();
     void guardSurvivesACrash();
     void secondProgramLeavesNoWindow();
@@ -124,7 +124,7 @@ void TestStartup::twoArgumentsConnectNothing()
     QVERIFY(!t.chat->loggedIn());
 }
 
-void TestStartup::failedJoinShowsNothing()
+void TestStartup::failedJoinSaysWhy()
 {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
@@ -132,10 +132,14 @@ void TestStartup::failedJoinShowsNothing()
     probe.close();
     Table t(QStringList{"Ann", "127.0.0.1", "x"}, QString::number(port));
     QSignalSpy closed(t.chat, &Tchat::closed);
-    QTest::qWait(300);
+    QTRY_COMPARE(t.chat->offer(), Tchat::Offer::JoinFailed);
     QCOMPARE(closed.count(), 0);
     QVERIFY(t.boxes.isEmpty());
-    QCOMPARE(t.notices(), QStringList{"Loading Multi-player Game.. Please Wait."});
+    const QString why = "Could not join the table at 127.0.0.1:" + QString::number(port)
+                        + ": nobody answered on that port (no table is open there, or a firewall refused the "
+                          "connection).";
+    QCOMPARE(t.notices(), (QStringList{"Loading Multi-player Game.. Please Wait.", why}));
+    QCOMPARE(t.chat->label_offer->text(), why);
 }
 
 void TestStartup::secondCopyRaisesTheFirst()

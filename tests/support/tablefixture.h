@@ -42,6 +42,7 @@ struct Table {
     {
         host.send("CMD_sendlogininfo+" + QByteArray::number(seat));
         host.take("CMD_logininfo");
+        host.take("CMD_velloc+"); // our table announces itself; this host ignores it
         host.send("CMD_newplayerinfo+" + QByteArray::number(seat) + "+" + name);
         sync();
     }

@@ -1,0 +1,344 @@
+// The table window beyond the lobby's command lines: our own host's messages
+// (seat tokens, the host player's rights on a table of its own), saying why a
+// join failed, offering to reconnect after a drop and taking the seat back,
+// and switching to another table without a second copy of the program.
+#include "tchat.h"
+
+#include "failure.h"
+#include "look.h"
+#include "tablewidgets.h"
+#include "tplayothers.h"
+#include "tserver.h"
+#include "tspylist.h"
+
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+
+bool isSeat(int n) { return n >= 1 && n <= Tchat::Seats; }
+
+QPushButton *offerButton(const QString &text, QWidget *parent, const QRect &place)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setFont(look::font(13, true));
+    b->setGeometry(place);
+    b->setAutoDefault(false);
+    b->setCursor(Qt::PointingHandCursor);
+    return b;
+}
+
+// What a player can make of a failed connection attempt.
+QString attemptError(const QString &msg)
+{
+    const int hash = msg.indexOf(QLatin1Char('#'));
+    const int code = hash < 0 ? 0 : msg.mid(hash + 1).section(QLatin1Char(' '), 0, 0).toInt();
+    switch (code) {
+    case 10061:
+        return QStringLiteral("nobody answered on that port (no table is open there, or a firewall refused the "
+                              "connection)");
+    case 10060:
+        return QStringLiteral("the connection timed out");
+    case 10051:
+    case 10065:
+        return QStringLiteral("that address cannot be reached from this computer");
+    default:
+        return msg;
+    }
+}
+
+} // namespace
+
+void Tchat::createOfferPanel()
+{
+    panel_offer = new QWidget(panel_main);
+    panel_offer->setObjectName(QStringLiteral("panel_offer"));
+    panel_offer->setGeometry(OfferPanelRect);
+    panel_offer->setAutoFillBackground(true);
+    QPalette pal = panel_offer->palette();
+    pal.setColor(QPalette::Window, look::Cream);
+    pal.setColor(QPalette::WindowText, look::DarkGreen);
+    panel_offer->setPalette(pal);
+    label_offer = new QLabel(panel_offer);
+    label_offer->setObjectName(QStringLiteral("label_offer"));
+    label_offer->setGeometry(14, 10, OfferPanelRect.width() - 28, 86);
+    label_offer->setWordWrap(true);
+    label_offer->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label_offer->setFont(look::font(14, true));
+    label_offer->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    button_reconnect = offerButton(QStringLiteral("Reconnect"), panel_offer, ReconnectButtonRect);
+    button_reconnect->setObjectName(QStringLiteral("button_reconnect"));
+    button_playsolo = offerButton(QStringLiteral("Play Solo"), panel_offer, PlaySoloButtonRect);
+    button_playsolo->setObjectName(QStringLiteral("button_playsolo"));
+    button_playothers = offerButton(QStringLiteral("Play with Others..."), panel_offer, PlayOthersButtonRect);
+    button_playothers->setObjectName(QStringLiteral("button_playothers"));
+    connect(button_reconnect, &QPushButton::clicked, this, [this] { guarded([&] { button_reconnectClick(); }); });
+    connect(button_playsolo, &QPushButton::clicked, this, [this] { guarded([&] { button_playsoloClick(); }); });
+    connect(button_playothers, &QPushButton::clicked, this, [this] { guarded([&] { PlaywithOthers1Click(); }); });
+    panel_offer->hide();
+
+    m_answerTimer.setSingleShot(true);
+    connect(&m_answerTimer, &QTimer::timeout, this, [this] { guarded([&] { answerTimeout(); }); });
+}
+
+QString Tchat::botName(int seat) const
+{
+    static const char *const names[] = {"", "", "Klot", "Klock", "Kling", "Klick", "Krazy"};
+    if (seat == 1)
+        return m_seat1Bot;
+    return isSeat(seat) ? QString::fromLatin1(names[seat]) : QString();
+}
+
+// --- connecting -----------------------------------------------------------------
+
+void Tchat::openConnection()
+{
+    m_answered = false;
+    m_lost = false;
+    sock->setHostName(m_table.host);
+    sock->setPortName(QString::number(m_table.port));
+    if (!m_hostFlag)
+        m_answerTimer.start(answerTimeoutMs);
+    try {
+        sock->Open();
+    } catch (const ESockException &e) {
+        m_answerTimer.stop();
+        if (m_hostFlag)
+            throw;
+        joinFailed(QString::fromLatin1(e.what()).contains(QLatin1String("Host Lookup"))
+                       ? QStringLiteral("that address could not be found")
+                       : QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void Tchat::sockConnected()
+{
+    // Connected is not answered: the 10 seconds run until a slot arrives.
+}
+
+void Tchat::sockError(const QString &msg)
+{
+    if (m_answered || m_hostFlag || m_offer != Offer::None)
+        return;
+    // A failed attempt reports its error and then nothing more.
+    if (!sock->Connected()) {
+        m_answerTimer.stop();
+        joinFailed(attemptError(msg));
+    }
+}
+
+void Tchat::answerTimeout()
+{
+    if (m_answered || m_offer != Offer::None)
+        return;
+    joinFailed(QStringLiteral("the table did not answer within %1 seconds").arg(answerTimeoutMs / 1000));
+    if (sock->hasSocket())
+        sock->Close();
+}
+
+void Tchat::lostConnection()
+{
+    m_answerTimer.stop();
+    // The host of this copy, a removal and a table that said it closes end
+    // the window, as does a lost table that is not ours (we cannot tell a
+    // drop from its end).
+    if (m_offer != Offer::None)
+        return;
+    if (m_hostFlag || m_removed || m_tableClosed) {
+        close();
+        return;
+    }
+    if (!m_answered) {
+        joinFailed(QStringLiteral("the table closed the connection"));
+        return;
+    }
+    if (!m_ourHost) {
+        close();
+        return;
+    }
+    const QString where = m_table.text(hostaddress::GamePort);
+    QString text = QStringLiteral("The connection to the table at %1 was lost.").arg(where);
+    if (m_gameRunning && isSeat(m_ownSeat) && !m_seatToken.isEmpty())
+        text += QStringLiteral(" Reconnect within two minutes to take your seat back; the computer plays it "
+                               "meanwhile.");
+    notice(QStringLiteral("The connection to the table was lost."));
+    showOffer(Offer::Reconnect, text);
+}
+
+void Tchat::joinFailed(const QString &reason)
+{
+    const QString where = m_table.host.isEmpty() ? m_args.value(1) : m_table.text(hostaddress::GamePort);
+    const QString text = (m_reconnecting ? QStringLiteral("Could not reconnect to the table at %1: %2.")
+                                         : QStringLiteral("Could not join the table at %1: %2."))
+                             .arg(where, reason);
+    notice(text);
+    showOffer(Offer::JoinFailed, text);
+}
+
+void Tchat::showOffer(Offer kind, const QString &text)
+{
+    m_offer = kind;
+    label_offer->setText(text);
+    button_reconnect->setText(kind == Offer::Reconnect ? QStringLiteral("Reconnect") : QStringLiteral("Try Again"));
+    button_reconnect->show();
+    button_pass->hide();
+    hideTargets();
+    label_status->setText(kind == Offer::Reconnect ? QStringLiteral("Connection lost") : QStringLiteral("Not connected"));
+    panel_offer->show();
+    panel_offer->raise();
+    playsounds(QStringLiteral("invalid"));
+}
+
+// Back to a table that knows nothing of us: it tells us everything again.
+void Tchat::forgetTable()
+{
+    receivedlist.clear();
+    m_framer.clear();
+    if (sock->hasSocket())
+        sock->Close();
+    m_loggedIn = false;
+    m_ownSeat = 0;
+    m_turnSeat = 0;
+    m_ourHost = false;
+    m_hostRights = false;
+    m_removed = false;
+    m_tableClosed = false;
+    m_gameRunning = false;
+    if (!m_hostFlag) {
+        button_start->hide();
+        StartGame1->setEnabled(false);
+        if (m_forms.spylist)
+            m_forms.spylist->popup_kickhim->setEnabled(false);
+    }
+    for (int n = 1; n <= Seats; ++n) {
+        label_playername[size_t(n)]->setText(QStringLiteral("<Waiting>"));
+        image_eyes[size_t(n)]->hide();
+    }
+    if (m_forms.spylist)
+        m_forms.spylist->listbox_spys->clear();
+    JustWatch1->setChecked(false);
+    hideTargets();
+    button_pass->hide();
+    panel_winner->hide();
+    label_notplaying->hide();
+    clearall();
+    spinnerbone = -1;
+    paintbox_board->update();
+}
+
+void Tchat::button_reconnectClick()
+{
+    if (m_offer == Offer::None)
+        return;
+    const bool seatKept = m_offer == Offer::Reconnect || m_reconnecting;
+    panel_offer->hide();
+    m_offer = Offer::None;
+    if (!m_answered && !m_reconnecting && !m_table.host.isEmpty()) {
+        // A join that never got in: simply try again.
+        notice(QStringLiteral("Trying again..."));
+        forgetTable();
+        openConnection();
+        return;
+    }
+    if (m_table.host.isEmpty())
+        return;
+    m_reconnecting = seatKept;
+    m_reclaimSeat = m_seatToken.isEmpty() ? 0 : m_tokenSeat;
+    notice(QStringLiteral("Reconnecting to %1...").arg(m_table.text(hostaddress::GamePort)));
+    forgetTable();
+    openConnection();
+}
+
+void Tchat::button_playsoloClick()
+{
+    if (relaunch)
+        relaunch({}, false);
+}
+
+void Tchat::PlaywithOthers1Click()
+{
+    if (!m_forms.playothers)
+        return;
+    m_forms.playothers->show();
+    m_forms.playothers->raise();
+    m_forms.playothers->activateWindow();
+}
+
+// --- logging in and our own host's messages -----------------------------------
+
+void Tchat::sendLogin()
+{
+    sendMessage("CMD_logininfo+" + QByteArray::number(m_ownSeat) + "+1.0.1+" + m_logintext);
+    // Announce ourselves: our own hosts answer with what only we understand;
+    // any other host drops the unknown command.
+    sendMessage("CMD_velloc+" + QByteArray::number(GameHost::ExtensionLevel) + "+");
+}
+
+void Tchat::reclaimed(const QByteArray &args)
+{
+    wire::FieldReader r(args);
+    const int slot = r.nextInt();
+    const bool back = r.next() == "t";
+    if (m_reclaimSeat == 0 || m_loggedIn || slot < 1 || slot > GameHost::MaxSlots)
+        return;
+    m_reclaimSeat = 0;
+    m_ownSeat = slot;
+    m_loggedIn = true;
+    notice(back ? QStringLiteral("You are back in your seat.")
+                : QStringLiteral("Your seat was not kept for you: you join the table anew."));
+    sendLogin();
+}
+
+void Tchat::grantHostRights()
+{
+    if (m_hostRights)
+        return;
+    m_hostRights = true;
+    if (!m_hostFlag)
+        notice(QStringLiteral("You are the host player of this table: you start the games."));
+    StartGame1->setEnabled(true);
+    if (!m_gameRunning) {
+        button_start->show();
+        button_start->raise();
+    }
+    if (m_forms.spylist)
+        m_forms.spylist->popup_kickhim->setEnabled(true);
+    // The table plays its computers at this player's speed from now on.
+    if (m_loggedIn)
+        sendMessage("CMD_botspeed+" + QByteArray::number(m_ownSeat) + "+" + QByteArray::number(m_botDelay) + "+");
+}
+
+bool Tchat::extensionMessage(const QByteArray &name, const QByteArray &args)
+{
+    if (name == "CMD_velloc") {
+        m_ourHost = true;
+        m_reconnecting = false;
+    } else if (name == "CMD_seattoken") {
+        wire::FieldReader r(args);
+        const int seat = r.nextInt();
+        const QByteArray token = r.next();
+        if (seat == m_ownSeat && isSeat(seat) && !token.isEmpty() && token.size() <= 64) {
+            m_tokenSeat = seat;
+            m_seatToken = token;
+        }
+    } else if (name == "CMD_youhost") {
+        grantHostRights();
+    } else if (name == "CMD_botname") {
+        wire::FieldReader r(args);
+        if (r.nextInt() == 1) {
+            const QString old = m_seat1Bot;
+            m_seat1Bot = wire::toDisplay(r.rest()).left(12);
+            if (m_ownSeat != 1 && (label_playername[1]->text() == old && !old.isEmpty()))
+                label_playername[1]->setText(m_seat1Bot);
+        }
+    } else if (name == "CMD_removed") {
+        m_removed = true;
+    } else if (name == "CMD_tableclosed") {
+        m_tableClosed = true;
+    } else if (name == "CMD_reclaimed") {
+        reclaimed(args);
+    } else {
+        return false;
+    }
+    return true;
+}
