@@ -125,7 +125,8 @@ void GameHost::slotClosed(int slot)
     if (!isSlot(slot))
         return;
     tplayer &p = players[slot];
-    if (p.connected)
+    // A table that closes just ends its connections, as the program's end would.
+    if (p.connected && !m_closingAll)
         sendAll("CMD_playerdisconnected+" + num(slot) + "+" + p.name, slot);
     // One of our players who lost his connection in a game gets a while to
     // come back to the same seat; a removed player does not.
@@ -140,6 +141,8 @@ void GameHost::slotClosed(int slot)
     loggedin[slot] = false;
     seatToken[slot].clear();
     m_removed[slot] = false;
+    if (m_closingAll)
+        return;
     if (hadRights)
         passHostRights();
     // The seat keeps its hand and score and is played by the computer from
