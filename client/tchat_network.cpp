@@ -131,7 +131,8 @@ void Tchat::answerTimeout()
 {
     if (m_answered || m_offer != Offer::None)
         return;
-    joinFailed(QStringLiteral("the table did not answer within %1 seconds").arg(answerTimeoutMs / 1000));
+    const int seconds = qMax(1, (answerTimeoutMs + 999) / 1000);
+    joinFailed(QStringLiteral("the table did not answer within %1 second%2").arg(seconds).arg(seconds == 1 ? "" : "s"));
     if (sock->hasSocket())
         sock->Close();
 }

@@ -1,0 +1,82 @@
+// Switching tables inside one program: from a solo game to hosting and to
+// joining, always one table window, the old host's port let go, and the end
+// of the program when a table closes for any other reason.
+#include "fakehost.h"
+#include "paths.h"
+#include "program.h"
+#include "tableshell.h"
+#include "tchat.h"
+#include "tdownload.h"
+#include "tplayothers.h"
+#include "tserver.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+int tableWindows()
+{
+    int n = 0;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        n += qobject_cast<Tchat *>(w) != nullptr;
+    return n;
+}
+
+} // namespace
+
+class TestTableShell : public QObject {
+    Q_OBJECT
+private slots:
+    void switchesWithoutASecondCopy();
+};
+
+void TestTableShell::switchesWithoutASecondCopy()
+{
+    QTemporaryDir dir;
+    setProgramFolder(dir.path());
+    Tchat::messageBox = [](QWidget *, const QString &) {};
+    int ended = 0;
+    TableShell shell(nullptr, QStringLiteral("0"));
+    shell.onEnd = [&] { ++ended; };
+    shell.onOpen = [](Program &p) { p.forms.download->launcher = [](const QString &, const QStringList &) { return false; }; };
+
+    shell.open({});
+    QTRY_VERIFY(shell.program()->forms.chat->loggedIn());
+    QPointer<Tchat> solo = shell.program()->forms.chat;
+    const QRect place(40, 50, 800, 600);
+    solo->setGeometry(place);
+    const QRect before = solo->geometry();
+
+    // Host from the Play with Others window.
+    shell.program()->forms.playothers->launch({"Ann", "127.0.0.1", "true", "--port", "0"}, false);
+    QTRY_VERIFY(solo.isNull());
+    Tchat *host = shell.program()->forms.chat;
+    QTRY_VERIFY(host->loggedIn());
+    QVERIFY(host->hostFlag());
+    QCOMPARE(host->playerName(), QStringLiteral("Ann"));
+    QCOMPARE(host->geometry(), before);
+    QCOMPARE(tableWindows(), 1);
+    QVERIFY(host->isVisible());
+    QCOMPARE(ended, 0);
+
+    // Join another table: the hosting copy's listener is closed first.
+    FakeHost table;
+    QPointer<TServer> oldServer = shell.program()->forms.server;
+    host->relaunch({"Ann", "127.0.0.1:" + QString::number(table.port()), "false"}, false);
+    QTRY_VERIFY(oldServer.isNull());
+    QVERIFY(table.waitForClient());
+    Tchat *joined = shell.program()->forms.chat;
+    QVERIFY(!joined->hostFlag());
+    QCOMPARE(joined->tableAddress().port, table.port());
+    QCOMPARE(tableWindows(), 1);
+
+    // Closing the table for any other reason ends the program.
+    joined->Exit1Click();
+    QTRY_COMPARE(ended, 1);
+    Tchat::messageBox = nullptr;
+}
+
+QTEST_MAIN(TestTableShell)
+#include "tst_tableshell.moc"
