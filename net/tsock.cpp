@@ -8,6 +8,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -19,11 +20,29 @@ namespace {
 
 constexpr int ReceiveArea = 32768;
 
-// Host names resolved so far, keyed in lower case; never purged.
-QHash<QString, quint32> &hostCache()
+// Host names resolved so far (their socket address bytes), keyed in lower
+// case; never purged.
+QHash<QString, QByteArray> &hostCache()
 {
-    static QHash<QString, quint32> cache;
+    static QHash<QString, QByteArray> cache;
     return cache;
+}
+
+QByteArray addressBytes(const sockaddr *a, socklen_t len) { return QByteArray(reinterpret_cast<const char *>(a), int(len)); }
+
+// The first address of a name in one family, or nothing.
+QByteArray resolve(const QByteArray &name, int family, int flags = 0)
+{
+    addrinfo hints{};
+    hints.ai_family = family;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = flags;
+    addrinfo *res = nullptr;
+    if (getaddrinfo(name.constData(), nullptr, &hints, &res) != 0 || !res)
+        return {};
+    const QByteArray bytes = addressBytes(res->ai_addr, res->ai_addrlen);
+    freeaddrinfo(res);
+    return bytes;
 }
 
 struct WsaName {
@@ -51,12 +70,20 @@ constexpr WsaName wsaNames[] = {
     {11003, "WSANO_RECOVERY"}, {11004, "WSANO_DATA"},
 };
 
-QString dotted(quint32 networkOrder)
+// A peer's address as text: dotted for IPv4, also when it reached an IPv6
+// listener as a mapped address, so logs and peers read as before.
+QString peerText(const sockaddr_storage &peer)
 {
-    char buf[INET_ADDRSTRLEN] = {};
-    in_addr a{};
-    a.s_addr = networkOrder;
-    inet_ntop(AF_INET, &a, buf, sizeof buf);
+    char buf[INET6_ADDRSTRLEN] = {};
+    if (peer.ss_family == AF_INET) {
+        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in &>(peer).sin_addr, buf, sizeof buf);
+    } else if (peer.ss_family == AF_INET6) {
+        const in6_addr &a = reinterpret_cast<const sockaddr_in6 &>(peer).sin6_addr;
+        if (IN6_IS_ADDR_V4MAPPED(&a))
+            inet_ntop(AF_INET, a.s6_addr + 12, buf, sizeof buf);
+        else
+            inet_ntop(AF_INET6, &a, buf, sizeof buf);
+    }
     return QString::fromLatin1(buf);
 }
 
@@ -186,30 +213,36 @@ quint16 TSock::lookupPort(const QString &name)
     return ntohs(static_cast<quint16>(s->s_port));
 }
 
-quint32 TSock::lookupHost(const QString &name)
+QByteArray TSock::lookupHost(const QString &name)
 {
     info(TSocketInfo::Lookup, QStringLiteral("Lookup Of Host ") + name);
     const QByteArray n = name.toLatin1();
+    const auto notFound = [] { return ESockException(QStringLiteral("Host Lookup - Could Not Find Host Entry")); };
+    if (name.contains(QLatin1Char(':'))) {
+        // An IPv6 address (with its zone, if any); never a name lookup.
+        const QByteArray a = resolve(n, AF_INET6, AI_NUMERICHOST);
+        if (a.isEmpty())
+            throw notFound();
+        return a;
+    }
     if (!name.isEmpty() && name.at(0).isDigit()) {
-        in_addr a{};
-        if (inet_aton(n.constData(), &a) == 0)
-            throw ESockException(QStringLiteral("Host Lookup - Could Not Find Host Entry"));
-        return a.s_addr;
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        if (inet_aton(n.constData(), &a.sin_addr) == 0)
+            throw notFound();
+        return addressBytes(reinterpret_cast<sockaddr *>(&a), sizeof a);
     }
     const QString key = name.toLower();
     auto it = hostCache().constFind(key);
     if (it != hostCache().constEnd())
         return it.value();
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo *res = nullptr;
-    if (getaddrinfo(n.constData(), nullptr, &hints, &res) != 0 || !res)
-        throw ESockException(QStringLiteral("Host Lookup - Could Not Find Host Entry"));
-    const quint32 addr = reinterpret_cast<sockaddr_in *>(res->ai_addr)->sin_addr.s_addr;
-    freeaddrinfo(res);
-    hostCache().insert(key, addr);
-    return addr;
+    QByteArray a = resolve(n, AF_INET);
+    if (a.isEmpty())
+        a = resolve(n, AF_INET6);
+    if (a.isEmpty())
+        throw notFound();
+    hostCache().insert(key, a);
+    return a;
 }
 
 void TSock::adopt(int fd, bool connected)
@@ -266,23 +299,21 @@ bool TSock::Open()
 {
     if (m_fd >= 0)
         return m_connected;
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const quint16 port = lookupPort(m_portName);
+    const QByteArray address = lookupHost(m_hostName);
+    sockaddr_storage remote{};
+    memcpy(&remote, address.constData(), size_t(qMin<qsizetype>(address.size(), sizeof remote)));
+    if (remote.ss_family == AF_INET6)
+        reinterpret_cast<sockaddr_in6 &>(remote).sin6_port = htons(port);
+    else
+        reinterpret_cast<sockaddr_in &>(remote).sin_port = htons(port);
+    const int fd = ::socket(remote.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0)
         throw ESockException(errorText(wsaCode(errno)));
-    sockaddr_in remote{};
-    try {
-        remote.sin_port = htons(lookupPort(m_portName));
-        remote.sin_addr.s_addr = lookupHost(m_hostName);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    remote.sin_family = AF_INET;
-    m_remoteAddr = remote.sin_addr.s_addr;
-    m_remotePort = ntohs(remote.sin_port);
+    m_remotePort = port;
     m_fd = fd;
     m_connecting = true;
-    const int r = ::connect(fd, reinterpret_cast<sockaddr *>(&remote), sizeof remote);
+    const int r = ::connect(fd, reinterpret_cast<sockaddr *>(&remote), socklen_t(address.size()));
     if (r < 0 && errno != EINPROGRESS) {
         // The outcome of a connection attempt always arrives as a notification.
         const int code = wsaCode(errno);
@@ -332,18 +363,34 @@ void TSock::setListen(bool on)
         return;
     }
     const quint16 port = lookupPort(m_portName);
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    // One listener for IPv4 and IPv6 players where the system has IPv6;
+    // IPv4 alone where it has not.
+    int fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_storage local{};
+    socklen_t localLen = 0;
+    if (fd >= 0) {
+        int off = 0;
+        setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off);
+        auto &a = reinterpret_cast<sockaddr_in6 &>(local);
+        a.sin6_family = AF_INET6;
+        a.sin6_addr = in6addr_any;
+        a.sin6_port = htons(port);
+        localLen = sizeof a;
+    } else {
+        fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        auto &a = reinterpret_cast<sockaddr_in &>(local);
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_ANY);
+        a.sin_port = htons(port);
+        localLen = sizeof a;
+    }
     if (fd < 0)
         throw ESockException(QStringLiteral("Listen - Error Binding Socket"));
     // Lets a restarted host take its port while old connections linger in
     // TIME_WAIT; a port that another program listens on still fails.
     int one = 1;
     setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_ANY);
-    local.sin_port = htons(port);
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0) {
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&local), localLen) != 0) {
         ::close(fd);
         throw ESockException(QStringLiteral("Listen - Error Binding Socket"));
     }
@@ -361,7 +408,7 @@ bool TSock::Accept(TSock *&newSock)
 {
     if (!m_listen)
         throw ESockException(QStringLiteral("Accept - Socket Not In Listening Mode"));
-    sockaddr_in peer{};
+    sockaddr_storage peer{};
     socklen_t len = sizeof peer;
     const int fd = ::accept4(m_fd, reinterpret_cast<sockaddr *>(&peer), &len,
                              SOCK_NONBLOCK | SOCK_CLOEXEC);
@@ -369,7 +416,6 @@ bool TSock::Accept(TSock *&newSock)
         info(TSocketInfo::Accept, QStringLiteral("Could Not Accept Connection"));
         return false;
     }
-    m_peerAddr = peer.sin_addr.s_addr;
     auto *s = new TSock(this);
     s->OnRead = OnRead;
     s->OnWrite = OnWrite;
@@ -377,7 +423,7 @@ bool TSock::Accept(TSock *&newSock)
     s->OnInfo = OnInfo;
     s->adopt(fd, true);
     s->setPortName(m_portName);
-    s->setHostName(dotted(m_peerAddr));
+    s->setHostName(peerText(peer));
     info(TSocketInfo::Accept, QStringLiteral("Created New TSock Structure"));
     newSock = s;
     return true;
@@ -437,11 +483,12 @@ quint16 TSock::localPort() const
 {
     if (m_fd < 0)
         return 0;
-    sockaddr_in local{};
+    sockaddr_storage local{};
     socklen_t len = sizeof local;
     if (getsockname(m_fd, reinterpret_cast<sockaddr *>(&local), &len) != 0)
         return 0;
-    return ntohs(local.sin_port);
+    return ntohs(local.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6 &>(local).sin6_port
+                                             : reinterpret_cast<sockaddr_in &>(local).sin_port);
 }
 
 void TSock::reportNotificationError(int code)

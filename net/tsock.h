@@ -77,7 +77,9 @@ private:
     void reportNotificationError(int code);
     void peerClosed();
     quint16 lookupPort(const QString &name);
-    quint32 lookupHost(const QString &name);
+    // The address of a host: IPv4 as before; IPv6 for an IPv6 address, or
+    // for a name that has no IPv4 address.
+    QByteArray lookupHost(const QString &name);
 
     QString m_hostName;
     QString m_portName;
@@ -87,9 +89,7 @@ private:
     int m_fd = -1;
     QByteArray m_inbound;
     QByteArray m_outbound;
-    quint32 m_remoteAddr = 0;
     quint16 m_remotePort = 0;
-    quint32 m_peerAddr = 0; // last peer accepted by a listener
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
 };

@@ -183,6 +183,13 @@ void TestTableNetwork::failedJoinsSayWhy()
     Table t({"Ann", "127.0.0.1:" + QString::number(s.port), "x"}, QStringLiteral("7772"));
     QTRY_VERIFY(t.chat->loggedIn());
     QCOMPARE(t.chat->tableAddress().port, s.port);
+    // ... and [IPv6 address]:port reaches it over IPv6, where there is IPv6.
+    QTcpServer probe;
+    if (probe.listen(QHostAddress::LocalHostIPv6, 0)) {
+        Table v6({"Bo", "[::1]:" + QString::number(s.port), "x"}, QStringLiteral("7772"));
+        QTRY_VERIFY(v6.chat->loggedIn());
+        QCOMPARE(s.server.slotSocket(v6.chat->ownSeat())->HostName(), QStringLiteral("::1"));
+    }
 }
 
 void TestTableNetwork::tryAgainAndTheOtherWays()

@@ -74,6 +74,7 @@ private slots:
     void errorTexts();
     void largeTransferArrivesWhole();
     void acceptedSocketReports();
+    void ipv6AndIpv4OnOneListener();
 };
 
 void TestTSock::bytesPassUnchanged()
@@ -315,6 +316,45 @@ void TestTSock::acceptedSocketReports()
     QCOMPARE(accepted->HostName(), QStringLiteral("127.0.0.1"));
     QVERIFY(accepted->Connected());
     QCOMPARE(accepted->parent(), &listener);
+}
+
+void TestTSock::ipv6AndIpv4OnOneListener()
+{
+    {
+        QTcpServer probe;
+        if (!probe.listen(QHostAddress::LocalHostIPv6, 0))
+            QSKIP("this machine has no IPv6 loopback");
+    }
+    TSock listener;
+    QList<TSock *> accepted;
+    listener.setPortName(QStringLiteral("0"));
+    listener.OnAccept = [&](TSock *l) {
+        TSock *s = nullptr;
+        if (l->Accept(s))
+            accepted << s;
+    };
+    listener.setListen(true);
+    const QString port = QString::number(listener.localPort());
+    QStringList seen;
+    for (const QString &host : {QStringLiteral("::1"), QStringLiteral("127.0.0.1")}) {
+        TSock client;
+        client.setHostName(host);
+        client.setPortName(port);
+        client.Open();
+        QVERIFY(TestClient::waitFor([&] { return client.Connected() && accepted.size() == seen.size() + 1; }));
+        seen << accepted.last()->HostName();
+        QByteArray got;
+        accepted.last()->OnRead = [&](TSock *s, int) { got += s->Receive(); };
+        client.Send("hello");
+        QVERIFY(TestClient::waitFor([&] { return got == "hello"; }));
+    }
+    // An IPv4 player reads as before, not as a mapped IPv6 address.
+    QCOMPARE(seen, (QStringList{"::1", "127.0.0.1"}));
+    // Something that is neither an address nor a name.
+    TSock bad;
+    bad.setHostName(QStringLiteral("::zz"));
+    bad.setPortName(port);
+    QVERIFY_THROWS_EXCEPTION(ESockException, bad.Open());
 }
 
 QTEST_GUILESS_MAIN(TestTSock)
