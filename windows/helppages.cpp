@@ -41,15 +41,31 @@ offers the maker's lobby; click <b>Play Solo Game</b> to go on alone, then
 number of rounds and begin.</p>
 
 <h3>Playing with others</h3>
-<p>Multi-player games are usually arranged in the <b>Qorb42 Lobby</b>, which
-starts Velloc for every player. You can also start it yourself:</p>
+<p>Choose <b>File / Play with Others...</b> (or <b>Play with Others</b> in the
+lobby window when no lobby is installed) and type your name.</p>
 <ul>
-<li>To host a game: <code>velloc NAME HOSTADDRESS true</code><br>
+<li><b>Host a Table</b>: your copy runs the table on the port shown (7772
+unless you change it) and lists the addresses of this computer that friends on
+your network can use. Tick the router box to ask your router (UPnP) to open the
+port for friends outside your network.</li>
+<li><b>Join Table</b>: type the host's address, as <code>host</code> or
+<code>host:port</code> (an IPv6 address as <code>[address]:port</code>), or pick
+one of your last ten tables. The same works for a table run by
+<code>velloc-host</code>.</li>
+</ul>
+<p>If a join fails, the table says why and offers to try again, to play solo
+or to choose another table. If your connection is lost during a game, click
+<b>Reconnect</b>: within two minutes you get your own seat back, with your
+bones and your score; the computer plays it meanwhile.</p>
+<p>Multi-player games can also be arranged in the <b>Qorb42 Lobby</b>, which
+starts Velloc for every player, or from a command line:</p>
+<ul>
+<li>To host a game: <code>velloc NAME HOSTADDRESS true [--port N]</code><br>
 Your copy runs the game and your own table connects to it. The address is not
 used when you host, but it must be given.</li>
 <li>To join a game: <code>velloc NAME HOSTADDRESS x</code><br>
 Any third word other than <code>true</code> (small letters, exactly) joins the
-host at HOSTADDRESS.</li>
+host at HOSTADDRESS, which may end in <code>:port</code>.</li>
 </ul>
 <p>With only one or two words on the command line Velloc waits and connects to
 nobody.</p>
@@ -69,13 +85,14 @@ what happens to players who arrive during a game. By right-clicking a player's
 name he can remove that player or set and clear "just watching" for the seat.
 Every player can choose <b>Options / Just Watch</b> during a game: the
 computer then plays the seat until the player switches it off again.</p>
-<p>When the host leaves, the game ends for everyone. When your connection to
-the host is lost, your table window closes.</p>
+<p>When the host leaves, the game ends for everyone.</p>
 
-<h4>A host without a table</h4>
-<p>The program <code>velloc-host [--port N]</code> runs the game host alone,
+<h4>A table of its own</h4>
+<p>The program <code>velloc-host [--port N] [--quiet]</code> runs a table
 without a window, for instance on a server. It listens on port 7772 unless
-another port is given, and stops with Ctrl+C.</p>
+another port is given, tells its operator what happens, and stops with Ctrl+C.
+The first player to join is its host player and starts the games; when he
+leaves, the next player takes over. The computer plays empty seats 1 and 2.</p>
 <p>Only one copy of Velloc runs on a desktop: starting it again brings the
 running copy to the front.</p>
 )html";

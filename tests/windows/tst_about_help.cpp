@@ -153,7 +153,8 @@ void tst_AboutHelp::helpPages_data()
     QTest::newRow("Overview") << "Overview" << 1 << QStringList{"Chicken Foot", "55", "double-nine"};
     QTest::newRow("Connecting") << "Connecting" << 2
                                 << QStringList{"7772", "velloc NAME HOSTADDRESS true", "velloc NAME HOSTADDRESS x",
-                                               "velloc-host [--port N]", "host leaves", "spies"};
+                                               "velloc-host [--port N]", "host leaves", "spies", "Play with Others",
+                                               "host:port", "Reconnect"};
     QTest::newRow("Game Play") << "Game Play" << 3
                                << QStringList{"16", "14", "11", "9-9", "three toes", "new spinner", "passed"};
     QTest::newRow("Scoring") << "Scoring" << 4 << QStringList{"-20", "pips", "lowest total", "3 and 10 rounds"};
