@@ -153,7 +153,7 @@ void Tchat::lostConnection()
         joinFailed(QStringLiteral("the table closed the connection"));
         return;
     }
-    if (!m_ourHost) {
+    if (!m_ourHost && !m_reconnecting) {
         close();
         return;
     }

@@ -11,7 +11,9 @@
 #include "tserver.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QtTest>
 
 namespace {
@@ -30,6 +32,7 @@ class TestTableShell : public QObject {
     Q_OBJECT
 private slots:
     void switchesWithoutASecondCopy();
+    void hostingFromTheWindowAsksTheRouter();
 };
 
 void TestTableShell::switchesWithoutASecondCopy()
@@ -76,6 +79,23 @@ void TestTableShell::switchesWithoutASecondCopy()
     joined->Exit1Click();
     QTRY_COMPARE(ended, 1);
     Tchat::messageBox = nullptr;
+}
+
+// Only hosting from the window with the box ticked asks the router; with
+// mapping turned off (as in every test) the player is told so plainly.
+void TestTableShell::hostingFromTheWindowAsksTheRouter()
+{
+    qputenv("VELLOC_NO_UPNP", "1");
+    QTemporaryDir dir;
+    setProgramFolder(dir.path());
+    TableShell shell(nullptr, QStringLiteral("0"));
+    shell.onEnd = [] {};
+    shell.open({"Ann", "127.0.0.1", "true"}, false);
+    QTRY_VERIFY(shell.program()->forms.chat->loggedIn());
+    QVERIFY(!shell.program()->forms.chat->mainchat->toPlainText().contains("Router"));
+    shell.program()->forms.chat->relaunch({"Ann", "127.0.0.1", "true"}, true);
+    QTRY_VERIFY(shell.program()->forms.chat->mainchat->toPlainText().contains("Router port mapping is turned off."));
+    QCOMPARE(shell.program()->forms.playothers->label_router->text(), QStringLiteral("Router port mapping is turned off."));
 }
 
 QTEST_MAIN(TestTableShell)
