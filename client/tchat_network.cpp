@@ -304,8 +304,9 @@ void Tchat::grantHostRights()
     }
     if (m_forms.spylist)
         m_forms.spylist->popup_kickhim->setEnabled(true);
-    // The table plays its computers at this player's speed from now on.
-    if (m_loggedIn)
+    // A table of its own plays its computers at this player's speed from
+    // now on (a hosting copy's host already has it).
+    if (m_loggedIn && !m_hostFlag)
         sendMessage("CMD_botspeed+" + QByteArray::number(m_ownSeat) + "+" + QByteArray::number(m_botDelay) + "+");
 }
 
@@ -325,13 +326,11 @@ bool Tchat::extensionMessage(const QByteArray &name, const QByteArray &args)
     } else if (name == "CMD_youhost") {
         grantHostRights();
     } else if (name == "CMD_botname") {
+        // Seat 1's computer name on a table of its own: shown when seat 1
+        // is empty in a game or its player leaves.
         wire::FieldReader r(args);
-        if (r.nextInt() == 1) {
-            const QString old = m_seat1Bot;
+        if (r.nextInt() == 1)
             m_seat1Bot = wire::toDisplay(r.rest()).left(12);
-            if (m_ownSeat != 1 && (label_playername[1]->text() == old && !old.isEmpty()))
-                label_playername[1]->setText(m_seat1Bot);
-        }
     } else if (name == "CMD_removed") {
         m_removed = true;
     } else if (name == "CMD_tableclosed") {
