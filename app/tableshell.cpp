@@ -23,6 +23,8 @@ void TableShell::open(const QStringList &args, bool mapRouterPort, const QRect &
             chat->activateWindow();
         };
     chat->relaunch = [this, chat](const QStringList &next, bool map) {
+        if (!chat->leaveTableOk())
+            return;
         m_next = {next, map, true};
         chat->close();
     };

@@ -40,6 +40,9 @@
 std::function<void(QWidget *, const QString &)> Tchat::messageBox = [](QWidget *parent, const QString &text) {
     QMessageBox::information(parent, QStringLiteral("Velloc"), text);
 };
+std::function<bool(QWidget *, const QString &)> Tchat::questionBox = [](QWidget *parent, const QString &text) {
+    return QMessageBox::question(parent, QStringLiteral("Velloc"), text) == QMessageBox::Yes;
+};
 
 namespace {
 

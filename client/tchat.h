@@ -61,6 +61,7 @@ public:
 
     // Replaceable for tests: message boxes and opening links.
     static std::function<void(QWidget *, const QString &)> messageBox;
+    static std::function<bool(QWidget *, const QString &)> questionBox;
     std::function<bool(const QString &link)> openLink;
     // Closes this table and opens another with the command line the lobby
     // would use (no arguments: a solo game). The program shell sets it.
@@ -110,6 +111,9 @@ public:
     void Exit1Click();
 
     // Network play beyond the lobby: failures, coming back, switching table.
+    // Before switching tables: true when nobody loses a game by it, or the
+    // player says so.
+    bool leaveTableOk();
     void button_reconnectClick();
     void button_playsoloClick();
     void PlaywithOthers1Click();

@@ -250,6 +250,22 @@ void Tchat::button_reconnectClick()
     openConnection();
 }
 
+bool Tchat::leaveTableOk()
+{
+    int others = 0;
+    if (m_hostFlag && m_forms.server)
+        for (int i = 2; i <= GameHost::MaxSlots; ++i)
+            others += m_forms.server->game().players[i].connected ? 1 : 0;
+    QString question;
+    if (others > 0)
+        question = QStringLiteral("You host this table: leaving it disconnects the %1 other player%2 here. Leave it?")
+                       .arg(others)
+                       .arg(others == 1 ? "" : "s");
+    else if (m_gameRunning && m_loggedIn && isSeat(m_ownSeat) && m_offer == Offer::None)
+        question = QStringLiteral("Leave the game in progress?");
+    return question.isEmpty() || !questionBox || questionBox(this, question);
+}
+
 void Tchat::button_playsoloClick()
 {
     if (relaunch)

@@ -2,6 +2,7 @@
 // joining, always one table window, the old host's port let go, and the end
 // of the program when a table closes for any other reason.
 #include "fakehost.h"
+#include "testclient.h"
 #include "paths.h"
 #include "program.h"
 #include "tableshell.h"
@@ -33,6 +34,7 @@ class TestTableShell : public QObject {
 private slots:
     void switchesWithoutASecondCopy();
     void hostingFromTheWindowAsksTheRouter();
+    void leavingAskedWhenOthersWouldLoseTheirGame();
 };
 
 void TestTableShell::switchesWithoutASecondCopy()
@@ -96,6 +98,38 @@ void TestTableShell::hostingFromTheWindowAsksTheRouter()
     shell.program()->forms.chat->relaunch({"Ann", "127.0.0.1", "true"}, true);
     QTRY_VERIFY(shell.program()->forms.chat->mainchat->toPlainText().contains("Router port mapping is turned off."));
     QCOMPARE(shell.program()->forms.playothers->label_router->text(), QStringLiteral("Router port mapping is turned off."));
+}
+
+void TestTableShell::leavingAskedWhenOthersWouldLoseTheirGame()
+{
+    QTemporaryDir dir;
+    setProgramFolder(dir.path());
+    QStringList asked;
+    bool answer = false;
+    Tchat::questionBox = [&](QWidget *, const QString &q) {
+        asked << q;
+        return answer;
+    };
+    TableShell shell(nullptr, QStringLiteral("0"));
+    shell.onEnd = [] {};
+    shell.open({"Ann", "127.0.0.1", "true"}, false);
+    Program *hosting = shell.program();
+    QTRY_VERIFY(hosting->forms.chat->loggedIn());
+    TestClient bo;
+    QCOMPARE(bo.login(hosting->forms.server->Sock1->localPort(), "Bo"), 2);
+    QTRY_VERIFY(hosting->forms.chat->seatName(2) == QStringLiteral("Bo"));
+
+    hosting->forms.playothers->launch({}, false);
+    QCOMPARE(asked, QStringList{"You host this table: leaving it disconnects the 1 other player here. Leave it?"});
+    QTest::qWait(50);
+    QCOMPARE(shell.program(), hosting); // the player said no
+    QVERIFY(!bo.closed);
+    answer = true;
+    QPointer<Tchat> old = hosting->forms.chat;
+    hosting->forms.playothers->launch({}, false);
+    QTRY_VERIFY(bo.closed);
+    QTRY_VERIFY(old.isNull());
+    Tchat::questionBox = nullptr;
 }
 
 QTEST_MAIN(TestTableShell)
