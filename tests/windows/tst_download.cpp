@@ -7,6 +7,7 @@
 #include "paths.h"
 #include "tchat.h"
 #include "tdownload.h"
+#include "tplayothers.h"
 
 #include <QDir>
 #include <QFile>
@@ -588,6 +589,8 @@ void tst_Download::playWithOthers_data()
                                    << QStringLiteral("Please close the game and open the Qorb42 Lobby using the "
                                                      "icon on your desktop or using the your Window's start-up menu.")
                                    << false;
+    // With our own window for network play, it opens instead of the message.
+    QTest::newRow("not installed, own window") << false << true << QString() << false;
 }
 
 void tst_Download::playWithOthers()
@@ -601,6 +604,11 @@ void tst_Download::playWithOthers()
     Tchat chat(forms);
     forms.chat = &chat;
     CloseCounter chatCloses(&chat);
+    std::unique_ptr<Tplayothers> others;
+    if (QByteArray(QTest::currentDataTag()).endsWith("own window")) {
+        others = std::make_unique<Tplayothers>(forms);
+        forms.playothers = others.get();
+    }
     auto dl = makeWindow(forms, QString());
     dl->lobbyProgram = m_dir->filePath(QStringLiteral("Qorb42/Qorb42Lobby"));
     if (installed) {
@@ -618,6 +626,10 @@ void tst_Download::playWithOthers()
     }
     QCOMPARE(m_messages, message.isEmpty() ? QStringList() : QStringList{message});
     QCOMPARE(chatCloses.closes, exits ? 1 : 0);
+    if (others) {
+        QVERIFY(others->isVisible());
+        QVERIFY(!dl->isVisible());
+    }
 }
 
 void tst_Download::playSolo()
