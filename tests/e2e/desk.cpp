@@ -7,7 +7,6 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QPainter>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -61,20 +60,45 @@ Desk::~Desk()
         }
 }
 
-bool Desk::start(const QStringList &args, const QByteArray &settingsText)
+// Xvfb picks a free display itself and writes its number once it accepts
+// clients: choosing a number here raced with other servers starting.
+bool Desk::startDisplay()
 {
-    int n = 40 + int(QRandomGenerator::global()->bounded(50));
-    while (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
-        ++n;
-    m_display = QStringLiteral(":%1").arg(n);
-    m_xvfb.start(QStringLiteral("Xvfb"), {m_display, QStringLiteral("-screen"), QStringLiteral("0"),
-                                          QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    const QString numberFile = m_folder.filePath(QStringLiteral("display"));
+    m_xvfb.setProcessChannelMode(QProcess::MergedChannels);
+    m_xvfb.setStandardOutputFile(m_folder.filePath(QStringLiteral("xvfb.log")));
+    m_xvfb.start(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                        QStringLiteral("exec Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>\"$0\""),
+                                        numberFile});
     if (!m_xvfb.waitForStarted(5000))
         return false;
-    QDeadlineTimer up(10000);
-    while (!QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) && !up.hasExpired())
-        QThread::msleep(50);
-    if (up.hasExpired())
+    QDeadlineTimer up(15000);
+    while (m_display.isEmpty() && !up.hasExpired() && m_xvfb.state() == QProcess::Running) {
+        QFile f(numberFile);
+        if (f.open(QIODevice::ReadOnly)) {
+            const QByteArray text = f.readAll();
+            bool ok = false;
+            const int n = text.trimmed().toInt(&ok);
+            if (text.endsWith('\n') && ok && n >= 0)
+                m_display = QStringLiteral(":%1").arg(n);
+        }
+        if (m_display.isEmpty())
+            QThread::msleep(50);
+    }
+    // A trivial client that gets an answer proves the display takes programs.
+    while (!m_display.isEmpty() && !up.hasExpired()) {
+        if (!xdotool({QStringLiteral("getdisplaygeometry")}).trimmed().isEmpty())
+            return true;
+        QThread::msleep(100);
+    }
+    qWarning("Xvfb did not come up; its log is in %s", qPrintable(m_folder.path()));
+    m_folder.setAutoRemove(false);
+    return false;
+}
+
+bool Desk::start(const QStringList &args, const QByteArray &settingsText)
+{
+    if (!startDisplay())
         return false;
     // A private copy of the program keeps its settings and tally files here.
     const QString program = m_folder.filePath(QStringLiteral("velloc"));
@@ -84,10 +108,21 @@ bool Desk::start(const QStringList &args, const QByteArray &settingsText)
     if (!ini.open(QIODevice::WriteOnly) || ini.write(settingsText) != settingsText.size())
         return false;
     ini.close();
-    m_program.setProcessEnvironment(programEnvironment(m_display));
+    QProcessEnvironment env = programEnvironment(m_display);
+    // No router discovery from a test, whoever runs it; and a lobby the
+    // desktop user installed must not be started by "Play with Others".
+    env.insert(QStringLiteral("VELLOC_NO_UPNP"), QStringLiteral("1"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), m_folder.filePath(QStringLiteral("data")));
+    m_program.setProcessEnvironment(env);
     m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_program.start(program, args);
     return m_program.waitForStarted(5000);
+}
+
+void Desk::shot(const QString &name) const
+{
+    if (!m_display.isEmpty())
+        grab().save(shotPath(name));
 }
 
 QString Desk::xdotool(const QStringList &args) const
@@ -326,4 +361,84 @@ bool RealPlayer::move(const TableView &v)
     m_desk.click(m_panel + QPoint(358 + 32, 368 + 14));
     ++passes;
     return true;
+}
+
+QString shotPath(const QString &name)
+{
+    const QString dir = QStringLiteral(VELLOC_BIN_DIR "/../e2e-shots");
+    QDir().mkpath(dir);
+    return dir + QLatin1Char('/') + name + QStringLiteral(".png");
+}
+
+bool calibrate(Desk &desk, RealPlayer &player)
+{
+    QDeadlineTimer until(20000);
+    while (!until.hasExpired()) {
+        if (player.calibrate(desk.grab()))
+            return true;
+        QThread::msleep(200);
+    }
+    return false;
+}
+
+QPoint waitForWindow(const Desk &desk, const QString &title, int timeoutMs)
+{
+    QDeadlineTimer until(timeoutMs);
+    QPoint at(-1, -1);
+    while ((at = desk.windowAt(title)).x() < 0 && !until.hasExpired())
+        QThread::msleep(100);
+    return at;
+}
+
+bool startAGame(Desk &desk, RealPlayer &player)
+{
+    desk.click(player.boardOrigin() + QPoint(10 + 51, 26 + 14));
+    const QPoint dialog = waitForWindow(desk, QStringLiteral("Velloc - Game Start"), 10000);
+    if (dialog.x() < 0)
+        return false;
+    QThread::msleep(300);
+    desk.click(dialog + QPoint(80 + 51, 224 + 14));
+    return true;
+}
+
+void Follower::save(const QString &what, const QImage &img)
+{
+    if (saved.contains(what))
+        return;
+    saved.insert(what);
+    img.save(shotPath(prefix + what));
+}
+
+bool Follower::step()
+{
+    const QImage img = desk.grab();
+    const TableView v = player.read(img);
+    if (!v.found)
+        return false;
+    if (v.gameOver) {
+        save(QStringLiteral("winner"), img);
+        return true;
+    }
+    if (last.spinner && v.spinner && v.spinner != last.spinner && v.handCount() <= last.handCount())
+        save(QStringLiteral("double"), img);
+    if (v.roundOver)
+        save(QStringLiteral("round-end"), img);
+    if (v.myTurn) {
+        save(QStringLiteral("first-turn"), img);
+        if (v.hand == triedHand && sinceMove.elapsed() < 1500) {
+            // Still waiting for the host's answer to the last move.
+        } else if (v.hand == triedHand) {
+            // The host refused what we read: pass instead.
+            desk.click(player.panel() + QPoint(358 + 32, 368 + 14));
+            ++player.passes;
+            sinceMove.restart();
+            triedHand = {};
+        } else {
+            player.move(v);
+            triedHand = v.hand;
+            sinceMove.restart();
+        }
+    }
+    last = v;
+    return false;
 }

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPoint>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <array>
@@ -19,6 +21,8 @@ public:
     // Starts Xvfb and the program with these arguments; settingsText is
     // written to the program's settings file first.
     bool start(const QStringList &args, const QByteArray &settingsText);
+    // Saves a screenshot in the shots folder, when the display is up.
+    void shot(const QString &name) const;
     QImage grab() const;
     void click(QPoint screen, int button = 1) const;
     void type(const QString &text) const;
@@ -30,6 +34,8 @@ public:
     QString display() const { return m_display; }
 
 private:
+    bool startDisplay();
+
     QString m_display;
     QProcess m_xvfb;
     QProcess m_program;
@@ -77,4 +83,30 @@ private:
     std::array<QImage, 56> m_upright;
     std::array<QImage, 56> m_lying, m_lyingFlipped;
     QImage m_banner, m_pass, m_passHover, m_winnerStrip;
+};
+
+// Where the tests' screenshots go: e2e-shots/NAME.png in the build folder.
+QString shotPath(const QString &name);
+// Waits (bounded) until the player's table is found on screen.
+bool calibrate(Desk &desk, RealPlayer &player);
+// The host player's "Start Game" on the board, then "Start" in the dialog.
+bool startAGame(Desk &desk, RealPlayer &player);
+// The corner of the named window once it shows, or (-1, -1) after timeoutMs.
+QPoint waitForWindow(const Desk &desk, const QString &title, int timeoutMs);
+
+// Follows one table until its game ends, moving whenever it is this
+// player's turn. Saves the named moments once each, as PREFIX-moment.png.
+struct Follower {
+    Desk &desk;
+    RealPlayer player;
+    QString prefix;
+    TableView last;
+    QSet<QString> saved;
+    std::array<int, 21> triedHand{};
+    QElapsedTimer sinceMove;
+
+    Follower(Desk &d, const QString &p) : desk(d), player(d), prefix(p) { sinceMove.start(); }
+    void save(const QString &what, const QImage &img);
+    // One look at the screen and at most one action; true once the game ended.
+    bool step();
 };

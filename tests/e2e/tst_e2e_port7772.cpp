@@ -5,110 +5,14 @@
 #include "desk.h"
 #include "velloc_resources.h"
 
-#include <QDateTime>
 #include <QDeadlineTimer>
-#include <QStandardPaths>
-#include <QDir>
 #include <QElapsedTimer>
+#include <QStandardPaths>
 #include <QThread>
 #include <QtTest>
 
 namespace {
-
 const QByteArray FastSettings = "[Chickenfoot]\r\nBotspeed=500\r\nPlaytoscore=3\r\n";
-
-QString shotPath(const QString &name)
-{
-    const QString dir = QStringLiteral(VELLOC_BIN_DIR "/../e2e-shots");
-    QDir().mkpath(dir);
-    return dir + QLatin1Char('/') + name + QStringLiteral(".png");
-}
-
-// Follows one table until its game ends, moving whenever it is this
-// player's turn. Saves the named moments once each.
-struct Follower {
-    Desk &desk;
-    RealPlayer player;
-    QString prefix;
-    TableView last;
-    QImage lastShot;
-    QSet<QString> saved;
-    int attempts = 0;
-    std::array<int, 21> triedHand{};
-    QElapsedTimer sinceMove;
-
-    Follower(Desk &d, const QString &p) : desk(d), player(d), prefix(p) { sinceMove.start(); }
-
-    void save(const QString &what, const QImage &img)
-    {
-        if (saved.contains(what))
-            return;
-        saved.insert(what);
-        img.save(shotPath(prefix + what));
-    }
-
-    // One look at the screen and at most one action; true once the game ended.
-    bool step()
-    {
-        const QImage img = desk.grab();
-        const TableView v = player.read(img);
-        if (!v.found)
-            return false;
-        if (v.gameOver) {
-            save(QStringLiteral("winner"), img);
-            return true;
-        }
-        if (last.spinner && v.spinner && v.spinner != last.spinner && v.handCount() <= last.handCount())
-            save(QStringLiteral("double"), img);
-        if (v.roundOver)
-            save(QStringLiteral("round-end"), img);
-        if (v.myTurn) {
-            save(QStringLiteral("first-turn"), img);
-            if (v.hand == triedHand && sinceMove.elapsed() < 1500) {
-                // Still waiting for the host's answer to the last move.
-            } else if (v.hand == triedHand) {
-                // The host refused what we read: pass instead.
-                desk.click(player.panel() + QPoint(358 + 32, 368 + 14));
-                ++player.passes;
-                sinceMove.restart();
-                triedHand = {};
-            } else {
-                player.move(v);
-                triedHand = v.hand;
-                sinceMove.restart();
-            }
-        }
-        last = v;
-        return false;
-    }
-};
-
-bool startAGame(Desk &desk, RealPlayer &player)
-{
-    // "Start Game" on the board, then "Start" in the game-start dialog.
-    desk.click(player.boardOrigin() + QPoint(10 + 51, 26 + 14));
-    QPoint dialog(-1, -1);
-    QDeadlineTimer until(10000);
-    while ((dialog = desk.windowAt(QStringLiteral("Velloc - Game Start"))).x() < 0 && !until.hasExpired())
-        QThread::msleep(100);
-    if (dialog.x() < 0)
-        return false;
-    QThread::msleep(300);
-    desk.click(dialog + QPoint(80 + 51, 224 + 14));
-    return true;
-}
-
-bool calibrate(Desk &desk, RealPlayer &player)
-{
-    QDeadlineTimer until(20000);
-    while (!until.hasExpired()) {
-        if (player.calibrate(desk.grab()))
-            return true;
-        QThread::msleep(200);
-    }
-    return false;
-}
-
 } // namespace
 
 class TestEndToEnd : public QObject {
