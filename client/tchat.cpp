@@ -150,7 +150,6 @@ void Tchat::FormCreate()
     sock->setPortName(m_gamePort);
     sock->OnRead = [this](TSock *s, int n) { guarded([&] { sockRead(s, n); }); };
     sock->OnInfo = [this](TSock *s, TSocketInfo k, const QString &m) { guarded([&] { sockInfo(s, k, m); }); };
-    sock->OnConnect = [this](TSock *) { guarded([&] { sockConnected(); }); };
     Sock11->setHostName(QStringLiteral("127.0.0.1"));
     Sock11->setPortName(QStringLiteral("9001"));
 

@@ -292,7 +292,6 @@ private:
     // Our own host's messages, and what a lost connection leads to.
     bool extensionMessage(const QByteArray &name, const QByteArray &args);
     void openConnection();
-    void sockConnected();
     void sockError(const QString &msg);
     void answerTimeout();
     void lostConnection();

@@ -97,6 +97,7 @@ void Tchat::openConnection()
     m_lost = false;
     sock->setHostName(m_table.host);
     sock->setPortName(QString::number(m_table.port));
+    // Connected is not answered: the wait runs until a slot arrives.
     if (!m_hostFlag)
         m_answerTimer.start(answerTimeoutMs);
     try {
@@ -109,11 +110,6 @@ void Tchat::openConnection()
                        ? QStringLiteral("that address could not be found")
                        : QString::fromLocal8Bit(e.what()));
     }
-}
-
-void Tchat::sockConnected()
-{
-    // Connected is not answered: the 10 seconds run until a slot arrives.
 }
 
 void Tchat::sockError(const QString &msg)
