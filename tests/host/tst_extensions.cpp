@@ -3,6 +3,7 @@
 // of its own. A peer that never announces must see exactly the old stream.
 #include "bones.h"
 #include "protocol.h"
+#include "scriptedplayer.h"
 #include "synclink.h"
 #include "testclient.h"
 #include "tserver.h"
@@ -121,6 +122,7 @@ class TestExtensions : public QObject {
 private slots:
     void announcedConnectionsAloneHearExtensions();
     void plainPeerSeesTheSameStream();
+    void plainPeerSeesTheSameStreamOverSockets();
     void seatTakenBackWithItsToken();
     void seatRefused_data();
     void seatRefused();
@@ -190,6 +192,46 @@ void TestExtensions::plainPeerSeesTheSameStream()
         streams[run] = t.got[bob];
         for (const QByteArray &m : streams[run])
             QVERIFY2(wellFormedHostMessage(m) || m.startsWith("CMD_sendlogininfo+"), m.constData());
+    }
+    QVERIFY(streams[0].size() > 100);
+    QCOMPARE(streams[1], streams[0]);
+}
+
+// The same over real connections with the scripted players the host tests
+// use: three humans play a whole game (no computer seat, so nothing but the
+// messages drives it); in the second run two of them announce themselves.
+void TestExtensions::plainPeerSeesTheSameStreamOverSockets()
+{
+    QList<QByteArray> streams[2];
+    for (int run = 0; run < 2; ++run) {
+        TServer server;
+        server.setTimings(1, 5);
+        server.game().reseed(7);
+        server.Sock1->setPortName(QStringLiteral("0"));
+        server.Sock1->setListen(true);
+        const quint16 port = server.Sock1->localPort();
+        TestClient a, b, c;
+        QCOMPARE(a.login(port, "Ann"), 1);
+        QCOMPARE(b.login(port, "Bob"), 2);
+        QCOMPARE(c.login(port, "Cy"), 3);
+        if (run == 1) {
+            a.send("CMD_velloc+1+");
+            c.send("CMD_velloc+1+");
+            QVERIFY(!c.take("CMD_seattoken+3+").isEmpty());
+            QVERIFY(!a.take("CMD_youhost+").isEmpty());
+        }
+        ScriptedPlayer pa(a), pb(b), pc(c);
+        a.send("CMD_startgame+Ann+3+2+");
+        const bool done = TestClient::waitFor([&] {
+            pa.pump();
+            pb.pump();
+            pc.pump();
+            return !pb.winner.isEmpty();
+        }, 60000);
+        QVERIFY(done);
+        streams[run] = b.all;
+        for (const QByteArray &m : b.all)
+            QVERIFY2(!isOurs(m), m.constData());
     }
     QVERIFY(streams[0].size() > 100);
     QCOMPARE(streams[1], streams[0]);
