@@ -38,24 +38,6 @@ void GameHost::setDedicated(bool on)
     players[1].botname = on ? DedicatedSeat1Name : QByteArray();
 }
 
-int GameHost::bonesEach(int seats)
-{
-    switch (seats) {
-    case 2: return 16;
-    case 3: return 14;
-    case 4: return 11;
-    case 5: return 9;
-    case 6: return 7;
-    default: return 0;
-    }
-}
-
-int GameHost::roundSpinner(int round)
-{
-    static const int spinners[] = {0, 55, 53, 50, 46, 41, 35, 28, 20, 11, 1};
-    return (round >= 1 && round <= 10) ? spinners[round] : 0;
-}
-
 void GameHost::setBotDelay(int ms)
 {
     if (ms >= 1 && ms <= 10000)
@@ -461,8 +443,7 @@ void GameHost::startround()
         seatlist += "+" + num(s) + "+" + tf(players[s].playing);
     playmode = 1;
     spinner = roundSpinner(roundnum);
-    for (auto &toe : toes)
-        std::fill(std::begin(toe), std::end(toe), ToeCell{});
+    rules::clear(toes);
     for (int s = 1; s <= maxseats; ++s)
         players[s].passed = false;
     sendAll("CMD_startround+" + num(roundnum) + "+" + num(spinner) + "+" + num(each) + seatlist);
@@ -521,15 +502,7 @@ void GameHost::dealbones()
     }
 }
 
-int GameHost::openValue(int toe, int position) const
-{
-    if (toe < 1 || toe > Toes || position < 1 || position > Positions)
-        return -1;
-    const ToeCell &c = toes[toe][position];
-    if (c.bone == 0)
-        return -1;
-    return c.flip ? gettopnum(c.bone) : getbotnum(c.bone);
-}
+int GameHost::openValue(int toe, int position) const { return rules::openValue(toes, toe, position); }
 
 bool GameHost::computerPlayed(int seat) const
 {
@@ -555,21 +528,9 @@ void GameHost::findplayer()
     whoseturn = next;
     players[whoseturn].passed = false;
 
-    bool open[Toes + 1] = {};
-    int pos[Toes + 1] = {0, 1, 1, 1};
-    const bool footsMissing = toes[1][1].bone == 0 || toes[2][1].bone == 0 || toes[3][1].bone == 0;
-    for (int t = 1; t <= Toes; ++t) {
-        if (footsMissing) {
-            open[t] = toes[t][1].bone == 0;
-            continue;
-        }
-        for (int p = 1; p <= 20; ++p)
-            if (toes[t][p].bone == 0) {
-                open[t] = true;
-                pos[t] = p;
-                break;
-            }
-    }
+    const rules::Targets offer = rules::targets(toes);
+    const bool *open = offer.open;
+    const int *pos = offer.position;
     turnopen = true;
     m_lastNextPlayer = "CMD_nextplayer+" + num(whoseturn) + "+" + num(playmode) + "+" + tf(open[1]) + "+"
                        + tf(open[2]) + "+" + tf(open[3]) + "+" + num(pos[1]) + "+" + num(pos[2]) + "+"
@@ -734,28 +695,27 @@ void GameHost::play(int seat, int handnum, int toe, int position)
         sendSeat(seat, "CMD_noplay+" + num(seat) + "+");
 }
 
+int GameHost::handBone(int seat, int handnum) const
+{
+    return (handnum >= 1 && handnum <= HandPlaces) ? players[seat].hand[handnum] : 0;
+}
+
 bool GameHost::playingfoots(int seat, int handnum, int toe, int position)
 {
-    // Onto the spinner a bone always goes to position 1; any other position
-    // would announce a cell the bone is not in.
-    if (handnum < 1 || handnum > HandPlaces || toe < 1 || toe > Toes || position != 1)
+    const int b = handBone(seat, handnum);
+    const rules::Verdict v = rules::judge(toes, 1, spinner, b, toe, position);
+    if (!v.legal)
         return false;
     tplayer &p = players[seat];
-    const int b = p.hand[handnum];
-    const int low = gettopnum(b), high = getbotnum(b);
-    if (low != spinner && high != spinner)
-        return false;
-    if (toes[toe][1].bone != 0)
-        return false;
-    toes[toe][1] = {b, low != spinner};
+    toes[toe][1] = {b, v.flip};
     p.hand[handnum] = 0;
-    playmode = (toes[1][1].bone && toes[2][1].bone && toes[3][1].bone) ? 2 : 1;
+    playmode = rules::allToesStarted(toes) ? 2 : 1;
     const int left = bonesLeft(seat);
     for (int s = 1; s <= maxseats; ++s)
         players[s].passed = false;
     turnopen = false;
     sendAll("CMD_heplayed+" + num(seat) + "+" + num(handnum) + "+" + num(b) + "+" + num(toe) + "+"
-            + num(position) + "+" + tf(toes[toe][1].flip) + "+" + num(left) + "+");
+            + num(position) + "+" + tf(v.flip) + "+" + num(left) + "+");
     if (left > 0)
         findplayer();
     else
@@ -765,20 +725,12 @@ bool GameHost::playingfoots(int seat, int handnum, int toe, int position)
 
 bool GameHost::playingtoes(int seat, int handnum, int toe, int position)
 {
-    if (handnum < 1 || handnum > HandPlaces || toe < 1 || toe > Toes || position < 2
-        || position > Positions)
-        return false;
-    const int v = openValue(toe, position - 1);
-    if (v < 0)
+    const int b = handBone(seat, handnum);
+    const rules::Verdict v = rules::judge(toes, 2, spinner, b, toe, position);
+    if (!v.legal)
         return false;
     tplayer &p = players[seat];
-    const int b = p.hand[handnum];
-    const int low = gettopnum(b), high = getbotnum(b);
-    if (low != v && high != v)
-        return false;
-    if (toes[toe][position].bone != 0)
-        return false;
-    if (low == v && high == v) {
+    if (v.newSpinner) {
         // The double becomes the new spinner; the board restarts around it
         // three seconds later unless it was the last bone.
         spinner = b;
@@ -796,14 +748,14 @@ bool GameHost::playingtoes(int seat, int handnum, int toe, int position)
             endround(seat);
         return true;
     }
-    toes[toe][position] = {b, high == v};
+    toes[toe][position] = {b, v.flip};
     p.hand[handnum] = 0;
     const int left = bonesLeft(seat);
     for (int s = 1; s <= maxseats; ++s)
         players[s].passed = false;
     turnopen = false;
     sendAll("CMD_heplayed+" + num(seat) + "+" + num(handnum) + "+" + num(b) + "+" + num(toe) + "+"
-            + num(position) + "+" + tf(high == v) + "+" + num(left) + "+");
+            + num(position) + "+" + tf(v.flip) + "+" + num(left) + "+");
     if (left > 0)
         findplayer();
     else
@@ -813,8 +765,7 @@ bool GameHost::playingtoes(int seat, int handnum, int toe, int position)
 
 void GameHost::beginagain()
 {
-    for (auto &toe : toes)
-        std::fill(std::begin(toe), std::end(toe), ToeCell{});
+    rules::clear(toes);
     sendAll("CMD_beginagain+" + num(spinner) + "+");
     spinner = gettopnum(spinner);
     findplayer();

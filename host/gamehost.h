@@ -5,6 +5,8 @@
 // behind real sockets (TServer) and inside tests and benchmarks.
 #pragma once
 
+#include "board.h"
+
 #include <QByteArray>
 
 #include <array>
@@ -46,18 +48,15 @@ struct tplayer {
     bool newcomer = false; // enters the game at the next round
 };
 
-struct ToeCell {
-    int bone = 0;
-    bool flip = false; // the high value touches; the low value is open
-};
+using ToeCell = rules::Cell;
 
 class GameHost {
 public:
     static constexpr int MaxSlots = 9;
     static constexpr int maxseats = 6;
-    static constexpr int Toes = 3;
-    static constexpr int Positions = 40;
-    static constexpr int HandPlaces = 20;
+    static constexpr int Toes = rules::Toes;
+    static constexpr int Positions = rules::Positions;
+    static constexpr int HandPlaces = rules::HandPlaces;
     static constexpr int DefaultBotDelay = 1000;
     static const QByteArray Version;
     // Our own programs announce themselves with "CMD_velloc+" level "+"
@@ -146,7 +145,7 @@ public:
     int spinner = 0; // pip value; a double's bone number until its begin-again
     std::array<int, 56> boneyard{};
     int dealpos = 0;
-    ToeCell toes[Toes + 1][Positions + 1]{};
+    rules::ToeCells toes{};
     int timercount = 0;
     Step timerstep = NoStep;
     bool computerArmed = false;
@@ -165,8 +164,8 @@ public:
     int hostSlot = 1;
     bool isHeld(int seat);
 
-    static int bonesEach(int seats);
-    static int roundSpinner(int round); // bone number of the round's double; 0 outside 1..10
+    static int bonesEach(int seats) { return rules::bonesEach(seats); }
+    static int roundSpinner(int round) { return rules::roundSpinner(round); } // 0 outside 1..10
 
 private:
     void sendSeat(int slot, const QByteArray &message);
@@ -175,6 +174,7 @@ private:
     void stopTimers();
     bool playingfoots(int seat, int handnum, int toe, int position);
     bool playingtoes(int seat, int handnum, int toe, int position);
+    int handBone(int seat, int handnum) const;
     void computerfoots(int seat);
     void computertoes(int seat);
     int bonesLeft(int seat) const;
