@@ -26,10 +26,56 @@ GameHost::GameHost(HostLink &link, unsigned seed) : m_link(link), m_rng(seed)
 {
     for (int s = 2; s <= maxseats; ++s)
         players[s].botname = botNames[s];
+    for (int s = 1; s <= maxseats; ++s)
+        m_trackers[s].setSeat(s);
     clock = [] {
         using namespace std::chrono;
         return qint64(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
     };
+}
+
+bool GameHost::setComputerPlayers(int count)
+{
+    if (count < 1 || count > maxseats - 1)
+        return false;
+    m_computerPlayers = count;
+    return true;
+}
+
+bool GameHost::setComputerLevel(int level)
+{
+    if (level != Normal && level != Strong)
+        return false;
+    m_level.fill(level);
+    return true;
+}
+
+bool GameHost::setComputerLevel(int seat, int level)
+{
+    if (seat < 1 || seat > maxseats || (level != Normal && level != Strong))
+        return false;
+    m_level[seat] = level;
+    return true;
+}
+
+void GameHost::setHintsAllowed(bool on)
+{
+    if (on == m_hintsAllowed)
+        return;
+    m_hintsAllowed = on;
+    for (int i = 1; i <= slotcount; ++i)
+        sendOurs(i, QByteArray("CMD_hints+") + tf(on) + "+");
+}
+
+bool GameHost::anyStrong() const
+{
+    return std::find(m_level.begin() + 1, m_level.end(), int(Strong)) != m_level.end();
+}
+
+void GameHost::observe(const QByteArray &message)
+{
+    for (int s = 1; s <= maxseats; ++s)
+        m_trackers[s].observe(message);
 }
 
 void GameHost::setDedicated(bool on)
@@ -54,6 +100,8 @@ void GameHost::sendSeat(int slot, const QByteArray &message)
 
 void GameHost::sendAll(const QByteArray &message, int except)
 {
+    if (anyStrong())
+        observe(message);
     const QByteArray whole = message + wire::Terminator;
     for (int i = 1; i <= slotcount; ++i)
         if (i != except && players[i].connected)
@@ -231,6 +279,8 @@ void GameHost::dispatch(int carrier, const QByteArray &message)
             announced(carrier, args);
         else if (name == "CMD_reclaimseat")
             reclaimseat(carrier, args);
+        else if (name == "CMD_computers")
+            computers(carrier, args);
     } catch (const EConvertError &) {
         // A number field that is not a number ends this message's handling.
     }
@@ -289,10 +339,29 @@ void GameHost::announced(int carrier, const QByteArray &args)
     }
     if (m_dedicated)
         sendSeat(carrier, "CMD_botname+1+" + DedicatedSeat1Name);
+    if (m_hintsAllowed)
+        sendSeat(carrier, "CMD_hints+t+");
     if (carrier == hostSlot)
         tellHostPlayer();
     else if (m_dedicated && (!isSlot(hostSlot) || !ours[hostSlot]))
         passHostRights();
+}
+
+// The host player's choice of computer players, from a table window of ours
+// on a table of its own: every field must make sense, or nothing changes.
+void GameHost::computers(int carrier, const QByteArray &args)
+{
+    if (carrier != hostSlot)
+        return;
+    wire::FieldReader r(args);
+    const int count = r.nextInt();
+    const int level = r.nextInt();
+    const QByteArray hints = r.next();
+    if (count < 1 || count > maxseats - 1 || (level != Normal && level != Strong) || (hints != "t" && hints != "f"))
+        return;
+    setComputerPlayers(count);
+    setComputerLevel(level);
+    setHintsAllowed(hints == "t");
 }
 
 void GameHost::reclaimseat(int carrier, const QByteArray &args)
@@ -409,6 +478,12 @@ void GameHost::startgame(int carrier, const QByteArray &args)
         // host's player to sit in seat 1, and the computer takes it.
         p.playing = p.connected || s == 2 || (s == 1 && m_dedicated);
     }
+    // More computer players fill the next empty seats.
+    for (int s = 3, more = m_computerPlayers - 1; s <= maxseats && more > 0; ++s)
+        if (!players[s].playing) {
+            players[s].playing = true;
+            --more;
+        }
     whoseturn = 0;
     roundnum = 0;
     m_link.log("game started by " + who(carrier) + ", " + num(roundstoplay) + " rounds");
@@ -497,8 +572,11 @@ void GameHost::dealbones()
         if (!players[s].playing)
             continue;
         const QByteArray report = handreport(s, each);
-        if (!report.isEmpty())
-            sendSeat(s, "CMD_dealmybones+" + num(s) + report);
+        if (report.isEmpty())
+            continue;
+        sendSeat(s, "CMD_dealmybones+" + num(s) + report);
+        if (anyStrong())
+            m_trackers[s].observe("CMD_dealmybones+" + num(s) + report);
     }
 }
 
@@ -811,6 +889,8 @@ void GameHost::computerTick()
 
 void GameHost::computerplay(int seat)
 {
+    if (m_level[seat] == Strong && strongplay(seat))
+        return;
     if (playmode == 1)
         computerfoots(seat);
     else
@@ -853,4 +933,25 @@ void GameHost::computertoes(int seat)
         }
     }
     pass(seat);
+}
+
+// The strong player decides from what its seat could know (its tracker),
+// never from the hands held here; false when it has no view to plan with,
+// and the first-fit player moves instead.
+bool GameHost::strongplay(int seat)
+{
+    const players::TableTracker &t = m_trackers[seat];
+    if (!t.myTurn())
+        return false;
+    const std::uint64_t seed = (std::uint64_t(m_rng()) << 32) | m_rng();
+    const rules::Move m = players::decideStrong(t.view(), seed, strongSettings);
+    if (m.isPass()) {
+        pass(seat);
+        return true;
+    }
+    const int handnum = t.handNumber(m.bone);
+    if (handnum == 0 || players[seat].hand[handnum] != m.bone)
+        return false;
+    play(seat, handnum, m.toe, m.position);
+    return true;
 }

@@ -6,6 +6,8 @@
 #pragma once
 
 #include "board.h"
+#include "strongplayer.h"
+#include "tabletracker.h"
 
 #include <QByteArray>
 
@@ -87,6 +89,21 @@ public:
     int botDelay() const { return m_botDelay; }
     void reseed(unsigned seed) { m_rng.seed(seed); }
 
+    // The computer players. Level 1 is the first-fit player every table
+    // knows, 2 the strong one that plans. Computer players 1 means seat 2
+    // when it is empty, as always; each one more fills the next empty seat
+    // from 3 on at the next game start.
+    enum Level { Normal = 1, Strong = 2 };
+    bool setComputerPlayers(int count); // 1..5; false (and unchanged) otherwise
+    bool setComputerLevel(int level);   // Normal or Strong, for every computer seat
+    bool setComputerLevel(int seat, int level); // one seat (benchmarks pit the two against each other)
+    int computerPlayers() const { return m_computerPlayers; }
+    int computerLevel(int seat) const { return (seat >= 1 && seat <= maxseats) ? m_level[seat] : Normal; }
+    // Whether our table windows may show the strong player's hint.
+    void setHintsAllowed(bool on);
+    bool hintsAllowed() const { return m_hintsAllowed; }
+    players::StrongSettings strongSettings;
+
     // A table of its own (velloc-host): seat 1 has a computer name and
     // plays in every game like seat 2.
     void setDedicated(bool on);
@@ -109,6 +126,7 @@ public:
     // Our own programs' messages.
     void announced(int carrier, const QByteArray &args);
     void reclaimseat(int carrier, const QByteArray &args);
+    void computers(int carrier, const QByteArray &args);
 
     // The game steps.
     void shufflebones();
@@ -177,6 +195,9 @@ private:
     int handBone(int seat, int handnum) const;
     void computerfoots(int seat);
     void computertoes(int seat);
+    bool strongplay(int seat);
+    bool anyStrong() const;
+    void observe(const QByteArray &message);
     int bonesLeft(int seat) const;
     void handOnIfTurnOf(int seat);
     bool hasRights(int carrier, int field) const;
@@ -193,4 +214,10 @@ private:
     bool m_closingAll = false;
     std::array<bool, 12> m_removed{}; // closed by the host player's removal
     QByteArray m_lastNextPlayer;     // the turn as last announced
+    int m_computerPlayers = 1;
+    std::array<int, 7> m_level{Normal, Normal, Normal, Normal, Normal, Normal, Normal};
+    bool m_hintsAllowed = false;
+    // What each seat may know, for the strong players: fed with what the
+    // table says to everyone and with the seat's own deal.
+    std::array<players::TableTracker, 7> m_trackers;
 };

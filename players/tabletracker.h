@@ -1,0 +1,36 @@
+// TableTracker: follows a table from the messages it sends, the very ones a
+// table window receives, and keeps the view of one seat. The host's strong
+// computer players and the table window's hint plan from it, so they cannot
+// see more than a player at that seat could.
+#pragma once
+
+#include "tableview.h"
+
+#include <QByteArray>
+
+namespace players {
+
+class TableTracker {
+public:
+    TableTracker() = default;
+    explicit TableTracker(int seat) { setSeat(seat); }
+    void setSeat(int seat);
+    int seat() const { return m_view.me; }
+
+    // One message as the table sent it, without its terminator.
+    void observe(const QByteArray &message);
+
+    const TableView &view() const { return m_view; }
+    bool myTurn() const;
+    // Where the table keeps a bone of this seat's hand (0: not held).
+    int handNumber(int bone) const;
+
+private:
+    TableView m_view;
+    int m_handNumber[rules::BoneCount + 1] = {};
+    int m_offeredValues = 0; // value bits the current turn offers
+    bool m_doublePending = false;
+    int m_each = 0;
+};
+
+} // namespace players
