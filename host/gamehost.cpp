@@ -67,11 +67,6 @@ void GameHost::setHintsAllowed(bool on)
         sendOurs(i, QByteArray("CMD_hints+") + tf(on) + "+");
 }
 
-bool GameHost::anyStrong() const
-{
-    return std::find(m_level.begin() + 1, m_level.end(), int(Strong)) != m_level.end();
-}
-
 void GameHost::observe(const QByteArray &message)
 {
     for (int s = 1; s <= maxseats; ++s)
@@ -100,8 +95,9 @@ void GameHost::sendSeat(int slot, const QByteArray &message)
 
 void GameHost::sendAll(const QByteArray &message, int except)
 {
-    if (anyStrong())
-        observe(message);
+    // The trackers follow every game, so a seat switched to strong in the
+    // middle of a round plans from that round and not from an older one.
+    observe(message);
     const QByteArray whole = message + wire::Terminator;
     for (int i = 1; i <= slotcount; ++i)
         if (i != except && players[i].connected)
@@ -575,8 +571,7 @@ void GameHost::dealbones()
         if (report.isEmpty())
             continue;
         sendSeat(s, "CMD_dealmybones+" + num(s) + report);
-        if (anyStrong())
-            m_trackers[s].observe("CMD_dealmybones+" + num(s) + report);
+        m_trackers[s].observe("CMD_dealmybones+" + num(s) + report);
     }
 }
 

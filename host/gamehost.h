@@ -196,7 +196,6 @@ private:
     void computerfoots(int seat);
     void computertoes(int seat);
     bool strongplay(int seat);
-    bool anyStrong() const;
     void observe(const QByteArray &message);
     int bonesLeft(int seat) const;
     void handOnIfTurnOf(int seat);

@@ -142,6 +142,16 @@ the game has passed in a row and nobody can go on. Five seconds later the next
 round begins with the next lower spinner.</p>
 <p>Seats without a player are played by the computer players Klot, Klock,
 Kling, Klick and Krazy. <b>Options / Bot Speed</b> sets how long they think.</p>
+
+<h3>Computer players and hints</h3>
+<p>The host player chooses in the game-start dialog how many seats the computer
+plays (1 to 5: seat 2 when nobody sits there, then one more empty seat for each
+above one) and how strong they are. <b>Normal</b> players lay the first bone
+that fits. <b>Strong</b> players plan: they guess the bones they cannot see from
+what the table has shown, play each move out many times and pick the best.</p>
+<p><b>Options / Hint</b> (key H) raises the bone a strong player would play
+on your turn and flashes where it goes. Nothing is played until you click. At a
+network table hints are there only when the host player allowed them.</p>
 )html";
 
 const char Scoring[] = R"html(
