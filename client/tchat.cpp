@@ -259,6 +259,9 @@ void Tchat::createMenus()
     options->addSeparator();
     JustWatch1 = add(options, QStringLiteral("JustWatch1"), QStringLiteral("Just Watch"), [this] { JustWatch1Click(); });
     JustWatch1->setCheckable(true);
+    Hint1 = add(options, QStringLiteral("Hint1"), QStringLiteral("Hint"), [this] { Hint1Click(); });
+    Hint1->setShortcut(QKeySequence(Qt::Key_H));
+    Hint1->setEnabled(false);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("View"));
     ViewTally1 = add(view, QStringLiteral("ViewTally1"), QStringLiteral("View Tally"), [this] {
@@ -655,6 +658,20 @@ void Tchat::loadinifile()
     if (m_forms.gamestart && tryStrToInt(newcomers.toLatin1(), n))
         m_forms.gamestart->checkit(QStringLiteral("image_newcomers%1").arg(n == 2 || n == 3 ? n : 1));
 
+    // The computer players: numbers outside what the dialog offers are
+    // pulled back into range.
+    m_computerPlayers = qBound(1, ini.readInteger(sec, QStringLiteral("Computerplayers"), 1), 5);
+    m_computerLevel = ini.readString(sec, QStringLiteral("Computerlevel"), QStringLiteral("Normal"))
+                              .compare(QLatin1String("Strong"), Qt::CaseInsensitive) == 0
+                          ? 2
+                          : 1;
+    m_allowHints = ini.readString(sec, QStringLiteral("Allowhints"), QStringLiteral("false")) == QLatin1String("true");
+    if (m_forms.gamestart) {
+        m_forms.gamestart->setComputerPlayers(m_computerPlayers);
+        m_forms.gamestart->setComputerLevel(m_computerLevel);
+        m_forms.gamestart->setHintsAllowed(m_allowHints);
+    }
+
     const QString speed = ini.readString(sec, QStringLiteral("Botspeed"), QString());
     m_botDelay = speed == QLatin1String("2000") ? 2000 : speed == QLatin1String("500") ? 500 : 1000;
     (m_botDelay == 2000 ? Slow1 : m_botDelay == 500 ? Fast1 : Normal1)->setChecked(true);
@@ -686,6 +703,9 @@ void Tchat::saveinifile()
         {QStringLiteral("Playtoscore"), QString::number(m_forms.gamestart ? m_forms.gamestart->rounds() : 10)},
         {QStringLiteral("Newcomers"), QString::number(m_forms.gamestart ? m_forms.gamestart->newcomersOption() : 1)},
         {QStringLiteral("Botspeed"), QString::number(m_botDelay)},
+        {QStringLiteral("Computerplayers"), QString::number(computerPlayersChosen())},
+        {QStringLiteral("Computerlevel"), computerLevelChosen() == 2 ? QStringLiteral("Strong") : QStringLiteral("Normal")},
+        {QStringLiteral("Allowhints"), hintsChosen() ? QStringLiteral("true") : QStringLiteral("false")},
         {QStringLiteral("Turnsound"), QString::number(m_turnSound)},
         {QStringLiteral("Playsounds"), PlaySounds1->isChecked() ? QStringLiteral("true") : QStringLiteral("false")},
     };
@@ -713,6 +733,12 @@ void Tchat::savePreference(const QString &key)
         value = QString::number(m_forms.gamestart ? m_forms.gamestart->newcomersOption() : 1);
     else if (key == QLatin1String("Botspeed"))
         value = QString::number(m_botDelay);
+    else if (key == QLatin1String("Computerplayers"))
+        value = QString::number(computerPlayersChosen());
+    else if (key == QLatin1String("Computerlevel"))
+        value = computerLevelChosen() == 2 ? QStringLiteral("Strong") : QStringLiteral("Normal");
+    else if (key == QLatin1String("Allowhints"))
+        value = hintsChosen() ? QStringLiteral("true") : QStringLiteral("false");
     else if (key == QLatin1String("Turnsound"))
         value = QString::number(m_turnSound);
     else if (key == QLatin1String("Playsounds"))

@@ -5,6 +5,7 @@
 
 #include "forms.h"
 #include "hostaddress.h"
+#include "tabletracker.h"
 #include "tsock.h"
 #include "wire.h"
 
@@ -111,6 +112,16 @@ public:
     void Exit1Click();
 
     // Network play beyond the lobby: failures, coming back, switching table.
+    // The host player's choice of computer players for the next game: given
+    // to this copy's host directly, or sent to a table of ours.
+    void applyComputerChoice(int count, int level, bool hints);
+    // The strong player's advice on the player's own turn: raises the bone
+    // and flashes its target. Sends nothing. Offered in solo games, and at a
+    // table whose host player allowed it.
+    bool hintOffered() const;
+    void Hint1Click();
+    const players::TableTracker &tracker() const { return m_tracker; }
+
     // Before switching tables: true when nobody loses a game by it, or the
     // player says so.
     bool leaveTableOk();
@@ -222,6 +233,7 @@ public:
     QAction *ClearMainChat1 = nullptr;
     QAction *ResetScreenLocation1 = nullptr;
     QAction *JustWatch1 = nullptr;
+    QAction *Hint1 = nullptr;
     QAction *ViewTally1 = nullptr;
     QAction *SpyList1 = nullptr;
     QAction *PrhaseList1 = nullptr;
@@ -301,6 +313,8 @@ private:
     void grantHostRights();
     void reclaimed(const QByteArray &args);
     void sendLogin();
+    void updateHint();
+    void flashTick();
     // Game flow.
     void startthegame(const QByteArray &args);
     void startround(const QByteArray &args);
@@ -317,6 +331,10 @@ private:
     void gamestats(const QByteArray &args);
 
     void applyPlacement(int left, int top, int width, int height);
+    // The dialog's choices when there is one, else what the settings said.
+    int computerPlayersChosen() const;
+    int computerLevelChosen() const;
+    bool hintsChosen() const;
 
     Forms &m_forms;
     QStringList m_args;
@@ -348,6 +366,13 @@ private:
     Offer m_offer = Offer::None;
     QTimer m_answerTimer;
 
+    // The hint.
+    players::TableTracker m_tracker;
+    bool m_hintsAllowed = false;
+    QTimer m_flashTimer;
+    int m_flashToe = 0;
+    int m_flashCount = 0;
+
     wire::Framer m_framer;
     std::deque<QByteArray> receivedlist;
     QTimer Timer1;       // dispatch: one message per tick while any wait
@@ -374,6 +399,9 @@ private:
 
     // Settings.
     int m_botDelay = 1000;
+    int m_computerPlayers = 1;
+    int m_computerLevel = 1;
+    bool m_allowHints = false;
     int m_turnSound = 0;
     bool m_settingsLoaded = false;
     int m_savedTop = 3, m_savedLeft = 3, m_savedWidth = 790, m_savedHeight = 578;

@@ -95,6 +95,8 @@ void Tchat::processsocktimer(const QByteArray &line)
     QByteArray name, args;
     if (!wire::splitCommand(line, name, args))
         return;
+    // What this seat may know, for the hint.
+    m_tracker.observe(line);
     if (name == "CMD_sendlogininfo")
         sendloginfo(args);
     else if (name == "CMD_chat" || name == "CMD_action")
@@ -148,6 +150,7 @@ void Tchat::processsocktimer(const QByteArray &line)
         youplay(args);
     else
         extensionMessage(name, args);
+    updateHint();
 }
 
 void Tchat::sendloginfo(const QByteArray &args)
@@ -164,6 +167,7 @@ void Tchat::sendloginfo(const QByteArray &args)
     m_reclaimSeat = 0;
     m_ownSeat = slot;
     m_loggedIn = true;
+    m_tracker.setSeat(slot);
     sendLogin();
 }
 

@@ -169,6 +169,7 @@ void Tchat::image_toe1Click(int toe)
         sendMessage("CMD_playbone+" + QByteArray::number(m_ownSeat) + "+" + QByteArray::number(selectedbone) + "+"
                     + QByteArray::number(toe) + "+" + QByteArray::number(targetTag[size_t(toe)]) + "+");
     m_turnSeat = 0; // nothing more until the host answers
+    updateHint();
 }
 
 void Tchat::heplayed(const QByteArray &args)

@@ -6,13 +6,16 @@
 
 #include "failure.h"
 #include "look.h"
+#include "strongplayer.h"
 #include "tablewidgets.h"
+#include "tgamestart.h"
 #include "tplayothers.h"
 #include "tserver.h"
 #include "tspylist.h"
 
 #include <QListWidget>
 #include <QPushButton>
+#include <QRandomGenerator>
 
 namespace {
 
@@ -79,6 +82,8 @@ void Tchat::createOfferPanel()
 
     m_answerTimer.setSingleShot(true);
     connect(&m_answerTimer, &QTimer::timeout, this, [this] { guarded([&] { answerTimeout(); }); });
+    m_flashTimer.setInterval(160);
+    connect(&m_flashTimer, &QTimer::timeout, this, [this] { flashTick(); });
 }
 
 QString Tchat::botName(int seat) const
@@ -201,6 +206,8 @@ void Tchat::forgetTable()
     m_removed = false;
     m_tableClosed = false;
     m_gameRunning = false;
+    m_hintsAllowed = false;
+    m_tracker.setSeat(0);
     if (!m_hostFlag) {
         button_start->hide();
         StartGame1->setEnabled(false);
@@ -297,6 +304,7 @@ void Tchat::reclaimed(const QByteArray &args)
     m_reclaimSeat = 0;
     m_ownSeat = slot;
     m_loggedIn = true;
+    m_tracker.setSeat(slot);
     notice(back ? QStringLiteral("You are back in your seat.")
                 : QStringLiteral("Your seat was not kept for you: you join the table anew."));
     sendLogin();
@@ -349,8 +357,76 @@ bool Tchat::extensionMessage(const QByteArray &name, const QByteArray &args)
         m_tableClosed = true;
     } else if (name == "CMD_reclaimed") {
         reclaimed(args);
+    } else if (name == "CMD_hints") {
+        m_hintsAllowed = args.startsWith('t');
     } else {
         return false;
     }
     return true;
+}
+
+// --- computer players and the hint -------------------------------------------------
+
+int Tchat::computerPlayersChosen() const { return m_forms.gamestart ? m_forms.gamestart->computerPlayers() : m_computerPlayers; }
+
+int Tchat::computerLevelChosen() const { return m_forms.gamestart ? m_forms.gamestart->computerLevel() : m_computerLevel; }
+
+bool Tchat::hintsChosen() const { return m_forms.gamestart ? m_forms.gamestart->hintsAllowed() : m_allowHints; }
+
+void Tchat::applyComputerChoice(int count, int level, bool hints)
+{
+    m_computerPlayers = count;
+    m_computerLevel = level;
+    m_allowHints = hints;
+    if (m_hostFlag && m_forms.server) {
+        GameHost &host = m_forms.server->game();
+        host.setComputerPlayers(count);
+        host.setComputerLevel(level);
+        host.setHintsAllowed(hints);
+    } else if (m_ourHost && hostRights() && m_loggedIn) {
+        // Only our own tables know this message; others never hear it.
+        sendMessage("CMD_computers+" + QByteArray::number(count) + "+" + QByteArray::number(level) + "+"
+                    + (hints ? "t" : "f") + "+");
+    }
+}
+
+bool Tchat::hintOffered() const { return m_args.isEmpty() || m_hintsAllowed; }
+
+void Tchat::updateHint()
+{
+    Hint1->setEnabled(hintOffered() && m_loggedIn && m_turnSeat == m_ownSeat && m_ownSeat != 0 && m_tracker.myTurn());
+}
+
+void Tchat::Hint1Click()
+{
+    updateHint();
+    if (!Hint1->isEnabled())
+        return;
+    const rules::Move m = players::decideStrong(m_tracker.view(), QRandomGenerator::global()->generate64());
+    if (m.isPass()) {
+        label_status->setText(QStringLiteral("Hint: pass."));
+        return;
+    }
+    HandBone *bone = handBone(m_tracker.handNumber(m.bone));
+    if (!bone)
+        return;
+    clearselected();
+    boneimagesMouseDown(bone, Qt::LeftButton);
+    label_status->setText(QStringLiteral("Hint: this bone, on the flashing arrow."));
+    m_flashToe = m.toe;
+    m_flashCount = 7;
+    m_flashTimer.start();
+}
+
+// The hinted target blinks a few times and stays shown; a move ends it.
+void Tchat::flashTick()
+{
+    ToeTarget *target = (m_flashToe >= 1 && m_flashToe <= Toes) ? image_toe[size_t(m_flashToe)] : nullptr;
+    if (!target || m_turnSeat != m_ownSeat || --m_flashCount <= 0) {
+        m_flashTimer.stop();
+        if (target && m_turnSeat == m_ownSeat)
+            target->show();
+        return;
+    }
+    target->setVisible(m_flashCount % 2 == 0);
 }

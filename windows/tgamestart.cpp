@@ -4,6 +4,8 @@
 #include "tablewidgets.h"
 #include "tchat.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -26,7 +28,7 @@ Tgamestart::Tgamestart(Forms &forms, QWidget *parent) : QDialog(parent), m_forms
 {
     setObjectName(QStringLiteral("gamestart"));
     setWindowTitle(QStringLiteral("Velloc - Game Start"));
-    setFixedSize(257, 260);
+    setFixedSize(257, 356);
     look::applyTiledBackground(this);
 
     QLabel *title = text(this, QStringLiteral("Game Option"), 0, 0, 19, true, true);
@@ -73,10 +75,38 @@ Tgamestart::Tgamestart(Forms &forms, QWidget *parent) : QDialog(parent), m_forms
     }
     checkit(QStringLiteral("image_newcomers1"));
 
+    text(this, QStringLiteral("COMPUTERS"), 68, 214, 16, true, true)->setObjectName(QStringLiteral("label_computers"));
+    text(this, QStringLiteral("Computer players:"), 26, 244, 13, true, false);
+    UpDown_computers = new QSpinBox(this);
+    UpDown_computers->setObjectName(QStringLiteral("UpDown_computers"));
+    UpDown_computers->setRange(1, 5);
+    UpDown_computers->setValue(1);
+    UpDown_computers->setGeometry(166, 242, 57, 21);
+    UpDown_computers->setAlignment(Qt::AlignCenter);
+    UpDown_computers->setFont(bold);
+    UpDown_computers->setPalette(editPal);
+    UpDown_computers->findChild<QLineEdit *>()->setReadOnly(true);
+    UpDown_computers->setToolTip(QStringLiteral("Seat 2 when nobody sits there, and one more empty seat for each "
+                                                "player above one"));
+    text(this, QStringLiteral("Level:"), 26, 272, 13, true, false);
+    combo_level = new QComboBox(this);
+    combo_level->setObjectName(QStringLiteral("combo_level"));
+    combo_level->addItem(QStringLiteral("Normal"), 1);
+    combo_level->addItem(QStringLiteral("Strong"), 2);
+    combo_level->setGeometry(142, 269, 81, 22);
+    combo_level->setFont(bold);
+    check_hints = new QCheckBox(QStringLiteral("Allow hints"), this);
+    check_hints->setObjectName(QStringLiteral("check_hints"));
+    check_hints->setFont(bold);
+    check_hints->setGeometry(26, 294, 200, 20);
+    QPalette cream = check_hints->palette();
+    cream.setColor(QPalette::WindowText, look::Cream);
+    check_hints->setPalette(cream);
+
     auto *start = new PictureButton(QStringLiteral("gamestart_button.png"), QStringLiteral("gamestart_button_hover.png"),
                                     QStringLiteral("Start"), this);
     start->setObjectName(QStringLiteral("button_start"));
-    start->setGeometry(80, 224, 102, 28);
+    start->setGeometry(StartButtonRect);
     connect(start, &PictureButton::clicked, this, &Tgamestart::button_startClick);
 }
 
@@ -98,6 +128,18 @@ bool Tgamestart::eventFilter(QObject *watched, QEvent *e)
 
 int Tgamestart::rounds() const { return UpDown1->value(); }
 
+int Tgamestart::computerPlayers() const { return UpDown_computers->value(); }
+
+void Tgamestart::setComputerPlayers(int count) { UpDown_computers->setValue(qBound(1, count, 5)); }
+
+int Tgamestart::computerLevel() const { return combo_level->currentData().toInt(); }
+
+void Tgamestart::setComputerLevel(int level) { combo_level->setCurrentIndex(level == 2 ? 1 : 0); }
+
+bool Tgamestart::hintsAllowed() const { return check_hints->isChecked(); }
+
+void Tgamestart::setHintsAllowed(bool on) { check_hints->setChecked(on); }
+
 void Tgamestart::setRounds(int rounds) { UpDown1->setValue(rounds); }
 
 void Tgamestart::checkit(const QString &name)
@@ -116,11 +158,13 @@ void Tgamestart::checkit(const QString &name)
 void Tgamestart::button_startClick()
 {
     if (m_forms.chat)
+        m_forms.chat->applyComputerChoice(computerPlayers(), computerLevel(), hintsAllowed());
+    if (m_forms.chat)
         m_forms.chat->sendMessage("CMD_startgame+" + wire::fromUser(m_forms.chat->playerName()) + "+"
                                   + edit_playtoscore->text().toLatin1() + "+" + QByteArray::number(m_newcomers) + "+");
     hide();
     if (m_forms.chat) {
-        m_forms.chat->savePreference(QStringLiteral("Playtoscore"));
-        m_forms.chat->savePreference(QStringLiteral("Newcomers"));
+        for (const char *key : {"Playtoscore", "Newcomers", "Computerplayers", "Computerlevel", "Allowhints"})
+            m_forms.chat->savePreference(QString::fromLatin1(key));
     }
 }

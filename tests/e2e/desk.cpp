@@ -2,6 +2,7 @@
 
 #include "bones.h"
 #include "tablewidgets.h"
+#include "tgamestart.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -397,7 +398,7 @@ bool startAGame(Desk &desk, RealPlayer &player)
     if (dialog.x() < 0)
         return false;
     QThread::msleep(300);
-    desk.click(dialog + QPoint(80 + 51, 224 + 14));
+    desk.click(dialog + Tgamestart::StartButtonRect.center());
     return true;
 }
 

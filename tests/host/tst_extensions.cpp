@@ -132,6 +132,8 @@ private slots:
     void hostingCopyKeepsItsRights();
     void seatOneOnATableOfItsOwn();
     void reclaimOverRealConnections();
+    void computerChoiceFromTheHostPlayerOnly_data();
+    void computerChoiceFromTheHostPlayerOnly();
 };
 
 void TestExtensions::announcedConnectionsAloneHearExtensions()
@@ -479,6 +481,44 @@ void TestExtensions::reclaimOverRealConnections()
     QVERIFY(!ann.take("CMD_chat+Bob chats: hello").isEmpty());
     QVERIFY(events.filter(QStringLiteral("taken back")).size() == 1);
     QVERIFY(events.filter(QStringLiteral("login: slot 2 (Bob)")).size() == 2);
+}
+
+void TestExtensions::computerChoiceFromTheHostPlayerOnly_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("host player") << 1 << QByteArray("CMD_computers+4+2+t+") << true;
+    QTest::newRow("another player") << 2 << QByteArray("CMD_computers+4+2+t+") << false;
+    QTest::newRow("none") << 1 << QByteArray("CMD_computers+0+2+t+") << false;
+    QTest::newRow("six") << 1 << QByteArray("CMD_computers+6+2+t+") << false;
+    QTest::newRow("unknown level") << 1 << QByteArray("CMD_computers+4+3+t+") << false;
+    QTest::newRow("level zero") << 1 << QByteArray("CMD_computers+4+0+t+") << false;
+    QTest::newRow("hints not a letter") << 1 << QByteArray("CMD_computers+4+2+yes+") << false;
+    QTest::newRow("not numbers") << 1 << QByteArray("CMD_computers+four+2+t+") << false;
+    QTest::newRow("cut short") << 1 << QByteArray("CMD_computers+4+") << false;
+}
+
+void TestExtensions::computerChoiceFromTheHostPlayerOnly()
+{
+    QFETCH(int, from);
+    QFETCH(QByteArray, message);
+    QFETCH(bool, taken);
+    Table t(true);
+    t.join("Ann", true);
+    t.join("Bob", true);
+    t.send(from, message);
+    QCOMPARE(t.g.computerPlayers(), taken ? 4 : 1);
+    QCOMPARE(t.g.computerLevel(3), taken ? int(GameHost::Strong) : int(GameHost::Normal));
+    QCOMPARE(t.g.hintsAllowed(), taken);
+    // Our connections hear whether hints are allowed; a plain one never does.
+    QCOMPARE(t.last(2, "CMD_hints+"), taken ? QByteArray("CMD_hints+t+") : QByteArray());
+    if (!taken)
+        return;
+    t.send(1, "CMD_startgame+Ann+3+1+");
+    for (int s = 1; s <= 5; ++s)
+        QVERIFY(t.g.players[s].playing);
+    QVERIFY(!t.g.players[6].playing);
 }
 
 QTEST_GUILESS_MAIN(TestExtensions)
