@@ -309,6 +309,7 @@ void GameHost::receivedlogininfo(int carrier, const QByteArray &args)
         return;
     tplayer &p = players[n];
     p.newcomer = false;
+    p.granted = false;
     if ((newcomers == 2 || newcomers == 3) && isSeat(n) && !p.playing) {
         p.newcomer = true;
         sendSeat(n, "CMD_youplay+" + num(newcomers) + "+" + num(n) + "+");
@@ -470,6 +471,7 @@ void GameHost::startgame(int carrier, const QByteArray &args)
         p.totalscore = 0;
         p.watching = false;
         p.newcomer = false;
+        p.granted = false;
         // Seats 1 and 2 are always in the game: a table of its own has no
         // host's player to sit in seat 1, and the computer takes it.
         p.playing = p.connected || s == 2 || (s == 1 && m_dedicated);
@@ -499,9 +501,13 @@ void GameHost::startround()
     ++roundnum;
     for (int s = 3; s <= maxseats; ++s) {
         tplayer &p = players[s];
-        if (!p.playing && p.newcomer) {
+        // Only after a round end granted him a score: one who arrived in the
+        // pause after the grants would enter with nothing and could win
+        // without playing; he waits one more round.
+        if (!p.playing && p.newcomer && p.granted) {
             p.playing = true;
             p.newcomer = false;
+            p.granted = false;
         }
     }
     if (roundnum == roundstoplay + 1 || roundSpinner(roundnum) == 0) {
@@ -639,6 +645,7 @@ void GameHost::endround(int wentOut)
             continue;
         p.roundscore = newcomers == 2 ? highest : average;
         p.totalscore += p.roundscore;
+        p.granted = true;
         groups += "+" + num(s) + "+" + num(p.roundscore) + "+" + num(p.totalscore);
     }
     sendAll("CMD_endround+" + num(wentOut) + groups);

@@ -48,6 +48,7 @@ struct tplayer {
     bool passed = false;
     bool playing = false;  // in the current game
     bool newcomer = false; // enters the game at the next round
+    bool granted = false;  // a newcomer's score was granted at a round end
 };
 
 using ToeCell = rules::Cell;
