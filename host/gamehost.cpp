@@ -615,7 +615,7 @@ void GameHost::findplayer()
                        + tf(open[2]) + "+" + tf(open[3]) + "+" + num(pos[1]) + "+" + num(pos[2]) + "+"
                        + num(pos[3]) + "+";
     sendAll(m_lastNextPlayer);
-    if (computerPlayed(whoseturn)) {
+    if (computerPlayed(whoseturn) && !m_computersHeld) {
         computerArmed = true;
         m_link.armComputer(m_botDelay);
     }

@@ -88,6 +88,9 @@ public:
 
     void setBotDelay(int ms);
     int botDelay() const { return m_botDelay; }
+    // Tests that move for the computer seats themselves keep the computer
+    // players from moving at all (computerTick still moves when called).
+    void holdComputers(bool on) { m_computersHeld = on; }
     void reseed(unsigned seed) { m_rng.seed(seed); }
 
     // The computer players. Level 1 is the first-fit player every table
@@ -212,6 +215,7 @@ private:
     int m_botDelay = DefaultBotDelay;
     bool m_dedicated = false;
     bool m_closingAll = false;
+    bool m_computersHeld = false;
     std::array<bool, 12> m_removed{}; // closed by the host player's removal
     QByteArray m_lastNextPlayer;     // the turn as last announced
     int m_computerPlayers = 1;

@@ -22,7 +22,7 @@ struct Table {
     Table()
     {
         server.setTimings(1, StepMs);
-        server.setBotDelay(60000); // bots wait unless a test wants them
+        server.game().holdComputers(true); // the tests move for the computer seats themselves
         server.Sock1->setPortName(QStringLiteral("0"));
         server.Sock1->setListen(true);
         port = server.Sock1->localPort();
@@ -95,6 +95,7 @@ private slots:
     void departureDuringAPauseDoesNotHandOnTwice();
     void restartCancelsTheOldGamesSteps();
     void hostsOwnSeatLeavingHandsTheTurnOn();
+    void heldComputersKeepStill();
     void botDelayRange_data();
     void botDelayRange();
     void botsPlayWatchingSeats();
@@ -446,6 +447,7 @@ void TestGame::seatListOfTheRoundStart()
 void TestGame::latecomerTakesOverABotMidTurn()
 {
     Table t;
+    t.g().holdComputers(false);
     t.join("Ann");
     t[0].send("CMD_botspeed+1+400+");
     t.start();
@@ -567,6 +569,22 @@ void TestGame::hostsOwnSeatLeavingHandsTheTurnOn()
     QCOMPARE(t[1].take("CMD_nextplayer"), QByteArray("CMD_nextplayer+2+1+t+t+t+1+1+1+"));
 }
 
+// The fixture's hold is real: past the longest delay the computer has not
+// moved, and it still moves when a test ticks it.
+void TestGame::heldComputersKeepStill()
+{
+    Table t;
+    t.join("Ann");
+    t.start();
+    t[0].send("CMD_hepasses+1+");
+    QVERIFY(!t[0].take("CMD_hepassed+1+").isEmpty());
+    QVERIFY(!t[0].take("CMD_nextplayer+2+").isEmpty());
+    QVERIFY(!t.g().computerArmed);
+    QVERIFY(t[0].silentFor("CMD_he", 1200));
+    t.g().computerTick();
+    QVERIFY(!t[0].take("CMD_he").isEmpty());
+}
+
 void TestGame::botDelayRange_data()
 {
     QTest::addColumn<QByteArray>("delay");
@@ -599,6 +617,7 @@ void TestGame::botDelayRange()
 void TestGame::botsPlayWatchingSeats()
 {
     Table t;
+    t.g().holdComputers(false);
     t.join("Ann");
     t.join("Bo");
     t.join("Cy");
