@@ -2,6 +2,8 @@
 
 #include "failure.h"
 
+#include <QDeadlineTimer>
+
 TServer::TServer(QObject *parent)
     : QObject(parent), Sock1(new TSock(this)), tempsock(new TSock(this)), m_game(*this)
 {
@@ -18,6 +20,8 @@ TServer::TServer(QObject *parent)
     connect(&socktimer, &QTimer::timeout, this, [this] { guarded([&] { socktimerTimer(); }); });
     timer1.setInterval(1000);
     connect(&timer1, &QTimer::timeout, this, [this] { guarded([&] { m_game.stepTick(); }); });
+    m_loginTimer.setSingleShot(true);
+    connect(&m_loginTimer, &QTimer::timeout, this, [this] { guarded([&] { checkLogins(); }); });
     computertimer.setSingleShot(true);
     connect(&computertimer, &QTimer::timeout, this, [this] { guarded([&] { m_game.computerTick(); }); });
 }
@@ -52,10 +56,19 @@ int TServer::slotOf(TSock *sock) const
 
 void TServer::Sock1Accept(TSock *listener)
 {
+    // Everything that waits is taken at once: players arriving together
+    // each hear from the host within the same moment.
+    for (int i = 0; i < 64; ++i) {
+        TSock *sock = nullptr;
+        if (!listener->Accept(sock))
+            return;
+        acceptOne(sock);
+    }
+}
+
+void TServer::acceptOne(TSock *sock)
+{
     const int slot = m_game.reserveSlot();
-    TSock *sock = nullptr;
-    if (!listener->Accept(sock))
-        return;
     if (slot == 0) {
         log("refused " + sock->HostName().toLatin1() + ": the table is full");
         refuse(sock);
@@ -71,6 +84,32 @@ void TServer::Sock1Accept(TSock *listener)
     m_framers[slot].clear();
     m_queuedCount[slot] = 0;
     m_game.slotConnected(slot);
+    m_loginDue[slot] = QDeadlineTimer::current().deadline() + m_loginTimeoutMs;
+    if (!m_loginTimer.isActive())
+        m_loginTimer.start(m_loginTimeoutMs);
+}
+
+// Runs only while someone has yet to log in; an idle table has no timer.
+void TServer::checkLogins()
+{
+    const qint64 now = QDeadlineTimer::current().deadline();
+    qint64 next = 0;
+    for (int slot = 1; slot <= GameHost::MaxSlots; ++slot) {
+        if (!m_socks[slot] || m_loginDue[slot] == 0)
+            continue;
+        if (m_game.loggedin[slot]) {
+            m_loginDue[slot] = 0;
+        } else if (m_loginDue[slot] <= now) {
+            m_loginDue[slot] = 0;
+            log("closing slot " + QByteArray::number(slot) + ": no login within "
+                + QByteArray::number(m_loginTimeoutMs / 1000) + " s");
+            disconnectsock(slot);
+        } else if (next == 0 || m_loginDue[slot] < next) {
+            next = m_loginDue[slot];
+        }
+    }
+    if (next)
+        m_loginTimer.start(int(qMax<qint64>(1, next - now)));
 }
 
 // A tenth client: it hears "CMD_full+" before its connection is closed.
@@ -79,18 +118,19 @@ void TServer::refuse(TSock *sock)
     sock->OnInfo = nullptr;
     sock->OnDisconnect = nullptr;
     sock->OnRead = nullptr;
-    auto finish = [sock] {
-        sock->OnWrite = nullptr;
-        sock->Close();
-        sock->deleteLater();
+    // The socket comes as an argument, never from the closure that is
+    // running: closing must not depend on a handler that may be gone.
+    const auto finish = [](TSock *s) {
+        s->Close();
+        s->deleteLater();
     };
     sock->OnWrite = [finish](TSock *s) {
         if (s->pendingOutbound() == 0)
-            finish();
+            finish(s);
     };
     sock->Send(QByteArray("CMD_full+") + wire::Terminator);
     if (sock->pendingOutbound() == 0)
-        finish();
+        finish(sock);
 }
 
 void TServer::Sock1Read(TSock *sock, int)
@@ -159,7 +199,9 @@ void TServer::tempsockInfo(TSock *sock, TSocketInfo, const QString &msg)
     m_conn[slot] = 0;
     m_queuedCount[slot] = 0;
     m_framers[slot].clear();
-    sock->OnRead = nullptr;
+    m_loginDue[slot] = 0;
+    // Its handlers go with it, after the call that closed it (perhaps its
+    // own OnRead) has returned.
     sock->deleteLater();
     m_game.slotClosed(slot);
 }
@@ -196,6 +238,8 @@ void TServer::moveSlot(int from, int to)
     m_conn[to] = m_conn[from];
     m_framers[to] = m_framers[from];
     m_queuedCount[to] = m_queuedCount[from];
+    m_loginDue[to] = m_loginDue[from];
+    m_loginDue[from] = 0;
     for (Queued &q : receivedlist)
         if (q.conn == m_conn[to])
             q.slot = to;

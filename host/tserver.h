@@ -31,6 +31,9 @@ public:
 
     // Shorter pacing for tests; the program always runs at 10 ms and 1 s.
     void setTimings(int dispatchMs, int stepMs);
+    // A connection that has not logged in this long after getting its slot
+    // is closed, so strangers cannot hold the table's slots (30 s).
+    void setLoginTimeout(int ms) { m_loginTimeoutMs = ms; }
 
     // Tells our own programs the table closes, closes every connection and
     // stops listening.
@@ -51,6 +54,8 @@ private:
     };
 
     void Sock1Accept(TSock *listener);
+    void acceptOne(TSock *sock);
+    void checkLogins();
     void Sock1Read(TSock *sock, int count);
     void tempsockDisconnect(TSock *sock);
     void tempsockInfo(TSock *sock, TSocketInfo kind, const QString &msg);
@@ -77,6 +82,9 @@ private:
     std::array<wire::Framer, 12> m_framers{};
     std::array<int, 12> m_queuedCount{};
     quint64 m_nextConn = 1;
+    std::array<qint64, 12> m_loginDue{}; // steady ms by which the slot must log in; 0: none
+    int m_loginTimeoutMs = 30000;
+    QTimer m_loginTimer;
     std::deque<Queued> receivedlist;
     QTimer socktimer;
     QTimer timer1;

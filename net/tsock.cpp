@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -279,7 +280,7 @@ void TSock::updateNotifiers()
         dropNotifiers();
         return;
     }
-    const bool wantRead = m_listen || m_connected;
+    const bool wantRead = (m_listen && !m_acceptPaused) || m_connected;
     const bool wantWrite = m_connecting || (m_connected && !m_outbound.isEmpty());
     if (wantRead && !m_readNotifier) {
         m_readNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
@@ -394,7 +395,9 @@ void TSock::setListen(bool on)
         ::close(fd);
         throw ESockException(QStringLiteral("Listen - Error Binding Socket"));
     }
-    if (::listen(fd, 5) != 0) {
+    // The system's largest queue: a burst of players must not overflow it,
+    // since a connection the kernel drops never hears from the host.
+    if (::listen(fd, SOMAXCONN) != 0) {
         ::close(fd);
         throw ESockException(QStringLiteral("Listen - Error Starting Listen"));
     }
@@ -413,9 +416,26 @@ bool TSock::Accept(TSock *&newSock)
     const int fd = ::accept4(m_fd, reinterpret_cast<sockaddr *>(&peer), &len,
                              SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
+        const int err = errno;
+        m_acceptWouldBlock = err == EAGAIN || err == EWOULDBLOCK || err == EINTR || err == ECONNABORTED;
+        if (err == EMFILE || err == ENFILE || err == ENOBUFS || err == ENOMEM) {
+            // The pending connection stays queued, so the listener would
+            // report it again at once and spin; rest a moment instead.
+            m_acceptPaused = true;
+            if (m_readNotifier)
+                m_readNotifier->setEnabled(false);
+            QPointer<TSock> self(this);
+            QTimer::singleShot(100, this, [self] {
+                if (!self)
+                    return;
+                self->m_acceptPaused = false;
+                self->updateNotifiers();
+            });
+        }
         info(TSocketInfo::Accept, QStringLiteral("Could Not Accept Connection"));
         return false;
     }
+    m_acceptWouldBlock = false;
     auto *s = new TSock(this);
     s->OnRead = OnRead;
     s->OnWrite = OnWrite;

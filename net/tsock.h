@@ -44,6 +44,9 @@ public:
     bool Send(const QByteArray &text);
     QByteArray Receive(int count = -1);
     bool Accept(TSock *&newSock);
+    // Whether the last Accept failed only because nothing was waiting (an
+    // owner that accepts in a loop stops there).
+    bool acceptWouldBlock() const { return m_acceptWouldBlock; }
 
     // The local port of a listener or connection (0 without an OS socket);
     // lets tests listen on an ephemeral port ("0").
@@ -90,6 +93,8 @@ private:
     QByteArray m_inbound;
     QByteArray m_outbound;
     quint16 m_remotePort = 0;
+    bool m_acceptWouldBlock = false;
+    bool m_acceptPaused = false; // out of descriptors: the listener rests a moment
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
 };

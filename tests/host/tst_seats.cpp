@@ -11,6 +11,9 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <arpa/inet.h>
 
 namespace {
 
@@ -64,6 +67,9 @@ private slots:
     void floodsCloseTheConnection();
     void slowReaderIsCutOff();
     void messagesFromAllConnectionsKeepArrivalOrder();
+    void aBurstOfConnectionsIsAnsweredAtOnce();
+    void connectionsThatNeverLogInAreClosed();
+    void outOfDescriptorsTheListenerRests();
 };
 
 void TestSeats::lowestFreeSlotAndReuse()
@@ -365,6 +371,92 @@ void TestSeats::messagesFromAllConnectionsKeepArrivalOrder()
     QVERIFY(TestClient::waitFor([&] { return cs[0]->count("CMD_chat") == 10; }));
     for (int i = 0; i < 10; ++i)
         QVERIFY(cs[0]->messages[i].endsWith(" chats: " + QByteArray::number(i)));
+}
+
+// Sixty players at once: every one hears from the host, nine with a slot,
+// the rest that the table is full; none is left waiting.
+void TestSeats::aBurstOfConnectionsIsAnsweredAtOnce()
+{
+    Host h;
+    std::vector<std::unique_ptr<QTcpSocket>> socks;
+    for (int i = 0; i < 60; ++i) {
+        socks.push_back(std::make_unique<QTcpSocket>());
+        socks.back()->connectToHost(QHostAddress::LocalHost, h.port);
+    }
+    int seated = 0, full = 0;
+    QVERIFY(TestClient::waitFor([&] {
+        seated = full = 0;
+        for (auto &s : socks) {
+            const QByteArray seen = s->peek(64);
+            seated += seen.startsWith("CMD_sendlogininfo+");
+            full += seen.startsWith("CMD_full+");
+        }
+        return seated + full == 60;
+    }, 1500));
+    QCOMPARE(seated, 9);
+    QCOMPARE(full, 51);
+}
+
+void TestSeats::connectionsThatNeverLogInAreClosed()
+{
+    Host h;
+    h.server.setLoginTimeout(200);
+    QStringList events;
+    h.server.eventLog = [&](const QByteArray &l) { events << QString::fromLatin1(l); };
+    TestClient player;
+    QCOMPARE(player.login(h.port, "Ann"), 1);
+    TestClient idle;
+    QVERIFY(idle.connectTo(h.port));
+    QVERIFY(!idle.take("CMD_sendlogininfo+2").isEmpty());
+    QVERIFY(TestClient::waitFor([&] { return idle.closed; }, 2000));
+    QVERIFY(!h.server.game().players[2].connected);
+    QVERIFY(events.contains(QStringLiteral("closing slot 2: no login within 0 s")));
+    // The player who logged in stays, however long he sits there.
+    QTest::qWait(300);
+    QVERIFY(!player.closed);
+    TestClient next;
+    QCOMPARE(next.login(h.port, "Bo"), 2);
+}
+
+// With no descriptor left, accept fails while the connection stays queued;
+// the listener must not report it again and again meanwhile.
+void TestSeats::outOfDescriptorsTheListenerRests()
+{
+    Host h;
+    int failures = 0;
+    h.server.Sock1->OnInfo = [&](TSock *, TSocketInfo, const QString &m) {
+        failures += m == QLatin1String("Could Not Accept Connection");
+    };
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    QVERIFY(fd >= 0);
+    rlimit saved{};
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &saved) == 0);
+    int highest = 0;
+    for (int i = 0; i < 65536; ++i)
+        if (::fcntl(i, F_GETFD) != -1)
+            highest = i;
+    rlimit tight = saved;
+    tight.rlim_cur = rlim_t(highest + 1);
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &tight) == 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(h.port);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to);
+    QTest::qWait(400);
+    const int whileTight = failures;
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &saved) == 0);
+    QVERIFY2(whileTight >= 1 && whileTight <= 10, qPrintable(QString::number(whileTight)));
+    // With descriptors back, the waiting player is taken in.
+    QByteArray got;
+    QVERIFY(TestClient::waitFor([&] {
+        char buf[64];
+        const ssize_t n = ::recv(fd, buf, sizeof buf, MSG_DONTWAIT);
+        if (n > 0)
+            got.append(buf, int(n));
+        return got.startsWith("CMD_sendlogininfo+1");
+    }, 3000));
+    ::close(fd);
 }
 
 QTEST_GUILESS_MAIN(TestSeats)
