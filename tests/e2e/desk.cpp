@@ -391,13 +391,15 @@ QPoint waitForWindow(const Desk &desk, const QString &title, int timeoutMs)
     return at;
 }
 
-bool startAGame(Desk &desk, RealPlayer &player)
+bool startAGame(Desk &desk, RealPlayer &player, const QString &dialogShot)
 {
     desk.click(player.boardOrigin() + QPoint(10 + 51, 26 + 14));
     const QPoint dialog = waitForWindow(desk, QStringLiteral("Velloc - Game Start"), 10000);
     if (dialog.x() < 0)
         return false;
     QThread::msleep(300);
+    if (!dialogShot.isEmpty())
+        desk.shot(dialogShot);
     desk.click(dialog + Tgamestart::StartButtonRect.center());
     return true;
 }

@@ -89,8 +89,9 @@ private:
 QString shotPath(const QString &name);
 // Waits (bounded) until the player's table is found on screen.
 bool calibrate(Desk &desk, RealPlayer &player);
-// The host player's "Start Game" on the board, then "Start" in the dialog.
-bool startAGame(Desk &desk, RealPlayer &player);
+// The host player's "Start Game" on the board, then "Start" in the dialog;
+// a dialogShot name saves the screen with the dialog open first.
+bool startAGame(Desk &desk, RealPlayer &player, const QString &dialogShot = QString());
 // The corner of the named window once it shows, or (-1, -1) after timeoutMs.
 QPoint waitForWindow(const Desk &desk, const QString &title, int timeoutMs);
 

@@ -1,7 +1,7 @@
 // The real program on real (virtual) screens, played with the mouse: a solo
-// game to its winner, and two copies on two displays playing one game and
-// chatting. Screenshots of the moments worth seeing go to e2e-shots/ in the
-// build folder.
+// game to its winner, one against five strong computer players, and two
+// copies on two displays playing one game and chatting. Screenshots of the
+// moments worth seeing go to e2e-shots/ in the build folder.
 #include "desk.h"
 #include "velloc_resources.h"
 
@@ -13,6 +13,44 @@
 
 namespace {
 const QByteArray FastSettings = "[Chickenfoot]\r\nBotspeed=500\r\nPlaytoscore=3\r\n";
+
+// The scoreboard's six seat rows, in the table's panel: where each seat's
+// bone count and its round score stand.
+constexpr QPoint BoneCounts[] = {{9, 404}, {9, 433}, {9, 463}, {220, 404}, {220, 433}, {220, 463}};
+constexpr QPoint RoundScores[] = {{173, 403}, {173, 433}, {173, 463}, {384, 403}, {384, 432}, {384, 463}};
+
+// How many of these labels hold text: their letters are cream on the dark
+// scoreboard, and a seat outside the game leaves them empty.
+int labelsShowing(const QImage &screen, QPoint panel, const QPoint (&labels)[6])
+{
+    const auto cream = [](QRgb c) {
+        return qAbs(qRed(c) - 226) <= 14 && qAbs(qGreen(c) - 228) <= 14 && qAbs(qBlue(c) - 182) <= 14;
+    };
+    int showing = 0;
+    for (const QPoint at : labels) {
+        int text = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 18; ++x)
+                text += cream(screen.pixel(panel + at + QPoint(x, y))) ? 1 : 0;
+        showing += text >= 6 ? 1 : 0;
+    }
+    return showing;
+}
+
+// The lobby download window comes first in a solo game, over the table.
+bool hideDownloadWindow(Desk &desk, const QString &shot = QString())
+{
+    const QString title = QStringLiteral("Download The Qorb42 Lobby");
+    if (waitForWindow(desk, title, 20000).x() < 0)
+        return false;
+    if (!shot.isEmpty())
+        desk.shot(shot);
+    const QString id = desk.xdotool({QStringLiteral("search"), QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')})
+                           .split('\n')
+                           .value(0);
+    desk.xdotool({QStringLiteral("windowunmap"), id});
+    return true;
+}
 } // namespace
 
 class TestEndToEnd : public QObject {
@@ -20,6 +58,7 @@ class TestEndToEnd : public QObject {
 private slots:
     void initTestCase();
     void soloGameWithTheMouse();
+    void soloAgainstFiveStrong();
     void twoDisplaysPlayTogether();
 };
 
@@ -36,16 +75,7 @@ void TestEndToEnd::soloGameWithTheMouse()
 {
     Desk desk;
     QVERIFY(desk.start({}, FastSettings));
-    // The lobby download window comes first; the solo game goes on behind it.
-    QDeadlineTimer until(20000);
-    QPoint download(-1, -1);
-    while ((download = desk.windowAt(QStringLiteral("Download The Qorb42 Lobby"))).x() < 0 && !until.hasExpired())
-        QThread::msleep(100);
-    QVERIFY(download.x() >= 0);
-    desk.grab().save(shotPath(QStringLiteral("solo-start")));
-    const QString id = desk.xdotool({QStringLiteral("search"), QStringLiteral("--name"),
-                                     QStringLiteral("^Download The Qorb42 Lobby$")}).split('\n').value(0);
-    desk.xdotool({QStringLiteral("windowunmap"), id});
+    QVERIFY(hideDownloadWindow(desk, QStringLiteral("solo-start")));
 
     Follower me(desk, QStringLiteral("solo-"));
     QVERIFY(calibrate(desk, me.player));
@@ -62,6 +92,43 @@ void TestEndToEnd::soloGameWithTheMouse()
     QVERIFY(me.saved.contains("first-turn"));
     QVERIFY(me.saved.contains("round-end"));
     qInfo("solo: %d plays, %d passes, %lld s", me.player.moves, me.player.passes, clock.elapsed() / 1000);
+}
+
+// Six seats: You and five strong computer players, chosen in the settings
+// file; seven bones each, and every seat row counts bones and scores rounds.
+void TestEndToEnd::soloAgainstFiveStrong()
+{
+    Desk desk;
+    QVERIFY(desk.start({}, FastSettings + "Computerplayers=5\r\nComputerlevel=Strong\r\n"));
+    QVERIFY(hideDownloadWindow(desk));
+    Follower me(desk, QStringLiteral("strong6-"));
+    QVERIFY(calibrate(desk, me.player));
+    const QPoint panel = me.player.panel();
+    // Before the game no seat counts bones, so the count below is the game's.
+    QCOMPARE(labelsShowing(desk.grab(), panel, BoneCounts), 0);
+    QVERIFY(startAGame(desk, me.player, QStringLiteral("strong6-dialog")));
+    QElapsedTimer clock;
+    clock.start();
+    bool over = false;
+    int firstHand = -1, countsShown = -1, scoresShown = -1;
+    while (!over && clock.elapsed() < 360000 && desk.running()) {
+        const bool firstTurnSeen = me.saved.contains("first-turn"), roundEndSeen = me.saved.contains("round-end");
+        over = me.step();
+        // Follower keeps the view it acted on and the screen it saved.
+        if (!firstTurnSeen && me.saved.contains("first-turn")) {
+            firstHand = me.last.handCount();
+            countsShown = labelsShowing(QImage(shotPath(QStringLiteral("strong6-first-turn"))), panel, BoneCounts);
+        }
+        if (!roundEndSeen && me.saved.contains("round-end"))
+            scoresShown = labelsShowing(QImage(shotPath(QStringLiteral("strong6-round-end"))), panel, RoundScores);
+        QThread::msleep(150);
+    }
+    QVERIFY2(over, "the game against five strong players should reach its winner");
+    QCOMPARE(firstHand, 7);
+    QCOMPARE(countsShown, 6);
+    QCOMPARE(scoresShown, 6);
+    QVERIFY(me.player.moves > 0);
+    qInfo("strong6: %d plays, %d passes, %lld s", me.player.moves, me.player.passes, clock.elapsed() / 1000);
 }
 
 void TestEndToEnd::twoDisplaysPlayTogether()
