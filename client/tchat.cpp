@@ -152,6 +152,12 @@ void Tchat::FormCreate()
     sock->OnInfo = [this](TSock *s, TSocketInfo k, const QString &m) { guarded([&] { sockInfo(s, k, m); }); };
     Sock11->setHostName(QStringLiteral("127.0.0.1"));
     Sock11->setPortName(QStringLiteral("9001"));
+    // Nothing the lobby sends is for us, but it must not pile up unread: it
+    // is read and dropped, and a lobby that never ends a message is let go.
+    Sock11->OnRead = [this](TSock *s, int) {
+        if (!m_lobbyFramer.feed(s->Receive(), [](QByteArray) {}))
+            s->Close();
+    };
 
     // Dispatch runs only while messages wait; the phrase lock on its own,
     // slower tick, so an idle table costs nothing.

@@ -99,6 +99,7 @@ public:
     // The seat's name as its label shows it.
     QString seatName(int seat) const;
     qsizetype pendingMessages() const { return qsizetype(receivedlist.size()); }
+    bool dispatchTimerActive() const { return Timer1.isActive(); }
     // The names at the table other than this player's, for the tally.
     QStringList namesAtTable() const;
 
@@ -374,6 +375,7 @@ private:
     int m_flashCount = 0;
 
     wire::Framer m_framer;
+    wire::Framer m_lobbyFramer; // what the lobby says is read and let go
     std::deque<QByteArray> receivedlist;
     QTimer Timer1;       // dispatch: one message per tick while any wait
     QTimer cooldownTimer; // the phrase buttons' lock

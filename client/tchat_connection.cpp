@@ -51,8 +51,12 @@ void Tchat::connectionLost()
 
 void Tchat::Timer1Timer()
 {
-    if (m_dispatching)
-        return; // a handler's message box runs its own event loop
+    if (m_dispatching) {
+        // A handler's message box runs its own event loop: rest until it
+        // is closed rather than waking a thousand times a second.
+        Timer1.stop();
+        return;
+    }
     if (receivedlist.empty()) {
         Timer1.stop();
         if (m_lost && !m_closing) {
@@ -63,6 +67,9 @@ void Tchat::Timer1Timer()
     }
     const QByteArray line = std::move(receivedlist.front());
     receivedlist.pop_front();
+    // Resting while the handler runs: a message box it opens must not see
+    // this timer wake a thousand times a second.
+    Timer1.stop();
     m_dispatching = true;
     try {
         processsocktimer(line);
@@ -73,8 +80,8 @@ void Tchat::Timer1Timer()
         throw;
     }
     m_dispatching = false;
-    if (receivedlist.empty() && !m_lost)
-        Timer1.stop();
+    if ((!receivedlist.empty() || m_lost) && !m_closing)
+        Timer1.start();
 }
 
 void Tchat::cooldownTick()

@@ -99,8 +99,13 @@ void Tchat::startround(const QByteArray &args)
     const int each = strToInt(f[2]);
     for (int i = 3; i + 1 < f.size(); i += 2) {
         const int seat = strToInt(f[i]);
-        if (isSeat(seat))
-            label_bones[size_t(seat)]->setText(f[i + 1] == "t" ? QString::number(each) : QString());
+        if (!isSeat(seat))
+            continue;
+        label_bones[size_t(seat)]->setText(f[i + 1] == "t" ? QString::number(each) : QString());
+        // A seat in the round that nobody announced is a computer's.
+        QLabel *name = label_playername[size_t(seat)];
+        if (f[i + 1] == "t" && name->text() == QLatin1String("<Waiting>") && !botName(seat).isEmpty())
+            name->setText(botName(seat));
     }
     hideTargets();
     clearboard();

@@ -7,6 +7,8 @@
 
 #include <QAction>
 #include <QListWidget>
+#include <QElapsedTimer>
+#include <QTcpServer>
 #include <QtTest>
 
 class TestTableConnection : public QObject {
@@ -24,6 +26,8 @@ private slots:
     void lostConnectionClosesTheWindow();
     void outOfRangeNumbersLeaveTheDisplayAlone();
     void versionNotices();
+    void modalBoxRestsTheDispatchTimer();
+    void lobbyLinkIsReadAndCapped();
 };
 
 void TestTableConnection::loginBurstOfANewcomer()
@@ -248,6 +252,57 @@ void TestTableConnection::versionNotices()
     QVERIFY(t.sync());
     QVERIFY(t.notices().contains("Bo has a different version of the game then you."));
     QVERIFY(t.notices().contains("You have a differnt version of the game then the host."));
+}
+
+// A hosting copy whose own host is full hears "Game is full" in a box;
+// while the box is up the 1 ms dispatch timer must rest.
+void TestTableConnection::modalBoxRestsTheDispatchTimer()
+{
+    Table t({"Ann", "127.0.0.1", "true"}, QStringLiteral("0"));
+    GameHost &g = t.program->forms.server->game();
+    g.slotcount = 9;
+    for (int i = 1; i <= 9; ++i)
+        g.players[i].connected = true;
+    int activeSamples = 0;
+    int shown = 0;
+    Tchat::messageBox = [&](QWidget *, const QString &text) {
+        ++shown;
+        QCOMPARE(text, QStringLiteral("Game is full"));
+        QElapsedTimer open;
+        open.start();
+        while (open.elapsed() < 150) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            activeSamples += t.chat->dispatchTimerActive();
+        }
+    };
+    QSignalSpy closed(t.chat, &Tchat::closed);
+    QTRY_COMPARE(closed.count(), 1);
+    QCOMPARE(shown, 1);
+    // At most the one wake-up that notices the box (the closed connection
+    // may add one more); a spinning timer shows in every sample.
+    QVERIFY2(activeSamples <= 2, qPrintable(QString::number(activeSamples)));
+}
+
+// The idle lobby link: what the lobby sends is read and dropped, and a
+// lobby that never ends its message is cut off at the usual cap.
+void TestTableConnection::lobbyLinkIsReadAndCapped()
+{
+    QTcpServer lobby;
+    QVERIFY(lobby.listen(QHostAddress::LocalHost, 0));
+    FakeHost table;
+    Table t({"Ann", "127.0.0.1", "x"}, QString::number(table.port()));
+    t.chat->Sock11->setPortName(QString::number(lobby.serverPort()));
+    QTRY_VERIFY(lobby.hasPendingConnections());
+    QTcpSocket *peer = lobby.nextPendingConnection();
+    peer->write(QByteArray(1000, 'a') + '\xFF');
+    peer->flush();
+    QTRY_VERIFY(t.chat->Sock11->hasSocket());
+    QTest::qWait(50);
+    QCOMPARE(t.chat->Sock11->Receive(), QByteArray()); // nothing left piling up
+    peer->write(QByteArray(wire::MaxPendingText + 10, 'b'));
+    peer->flush();
+    QTRY_VERIFY(!t.chat->Sock11->hasSocket());
+    QVERIFY(t.chat->isVisible()); // the table goes on
 }
 
 QTEST_MAIN(TestTableConnection)
