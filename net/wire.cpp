@@ -4,12 +4,9 @@ namespace wire {
 
 QByteArray fromUser(const QString &text)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        bytes.append(u < 0xFF ? static_cast<char>(u) : '?');
-    }
+    // "ÿ" is the terminator's byte: as text it would cut the message.
+    QByteArray bytes = ansi::encode(text);
+    bytes.replace(Terminator, '?');
     return bytes;
 }
 

@@ -1,7 +1,8 @@
 // The game's message format: "CMD_" name, "+"-separated fields, ended by the
-// byte 0xFF. Text on the wire is Latin-1.
+// byte 0xFF. Text on the wire is the Western ANSI code page (ansi.h).
 #pragma once
 
+#include "ansi.h"
 #include "convert.h"
 
 #include <QByteArray>
@@ -19,10 +20,11 @@ constexpr qsizetype MaxPendingText = 65536;   // bytes without a terminator
 constexpr qsizetype MaxQueuedMessages = 1000; // per connection
 constexpr qsizetype MaxUnsentBytes = 1 << 20; // per connection
 
-// Text typed by a user, as it may travel: Latin-1, unknown characters as "?",
-// and never the terminator, so a message cannot be split by its content.
+// Text typed by a user, as it may travel: the ANSI code page, unknown
+// characters as "?", and never the terminator, so a message cannot be split
+// by its content.
 QByteArray fromUser(const QString &text);
-inline QString toDisplay(const QByteArray &text) { return QString::fromLatin1(text); }
+inline QString toDisplay(const QByteArray &text) { return ansi::decode(text); }
 
 // Splits a dispatched message at its first "+": false when there is none or
 // the name is empty (such a message is dropped).

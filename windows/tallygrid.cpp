@@ -1,5 +1,6 @@
 #include "tallygrid.h"
 
+#include "ansi.h"
 #include "lzrw1kh.h"
 
 #include <QFile>
@@ -179,7 +180,7 @@ QByteArray TallyGrid::toText() const
     text += QByteArray::number(rowCount()) + eol;
     for (int c = 0; c < ColCount; ++c)
         for (int r = 0; r < rowCount(); ++r)
-            text += sanitizeName(m_rows[r][c]).toLatin1() + eol;
+            text += ansi::encode(sanitizeName(m_rows[r][c])) + eol;
     return text;
 }
 
@@ -228,7 +229,7 @@ bool TallyGrid::fromText(const QByteArray &text, TallyGrid &grid, QString *error
             const qint64 at = start + r;
             if (at >= lines.size())
                 break;
-            const QString cellText = QString::fromLatin1(lines[at]);
+            const QString cellText = ansi::decode(lines[at]);
             result.m_rows[r][c] = c == ColName ? sanitizeName(cellText) : cellText;
         }
     }

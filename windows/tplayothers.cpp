@@ -1,5 +1,6 @@
 #include "tplayothers.h"
 
+#include "ansi.h"
 #include "hostaddress.h"
 #include "look.h"
 #include "paths.h"
@@ -37,9 +38,8 @@ const QString KeyPort = QStringLiteral("Hostport");
 const QString KeyMap = QStringLiteral("Mapport");
 const QString KeyRecent = QStringLiteral("Recenttables");
 
-// The table protocol carries text as Latin-1; when it learns more, only this
-// changes.
-bool wireCarries(char32_t c) { return c <= 0xFF; }
+// What the table's code page can carry.
+bool wireCarries(char32_t c) { return ansi::encodable(c); }
 
 // 0xFF ends a message on the wire; control characters would garble the
 // table's lists and chat.

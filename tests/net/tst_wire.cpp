@@ -13,6 +13,7 @@ private slots:
     void numbers_data();
     void numbers();
     void userTextNeverSplitsAMessage();
+    void windowsCodePage();
     void commandSplit_data();
     void commandSplit();
 };
@@ -113,10 +114,38 @@ void TestWire::userTextNeverSplitsAMessage()
 {
     QCOMPARE(wire::fromUser(QStringLiteral("caf\u00e9")), QByteArray("caf\xE9"));
     QCOMPARE(wire::fromUser(QStringLiteral("\u00ff")), QByteArray("?")); // the terminator itself
-    QCOMPARE(wire::fromUser(QStringLiteral("\u20ac 5")), QByteArray("? 5"));
-    QCOMPARE(wire::fromUser(QStringLiteral("\U0001F600")), QByteArray("??")); // two UTF-16 units
+    QCOMPARE(wire::fromUser(QStringLiteral("\u20ac 5")), QByteArray("\x80 5")); // the euro sign
+    QCOMPARE(wire::fromUser(QStringLiteral("\U0001F600")), QByteArray("?")); // one character, one "?"
+    QCOMPARE(wire::fromUser(QStringLiteral("\u0101\u0090")), QByteArray("??")); // not in the code page
     QVERIFY(!wire::fromUser(QStringLiteral("a\u00ffb\u00ff")).contains(wire::Terminator));
     QCOMPARE(wire::toDisplay("caf\xE9"), QStringLiteral("caf\u00e9"));
+}
+
+// The wire's code page is Windows-1252: what a Windows peer sends in
+// 0x80..0x9F reads as its characters, and the same go out as those bytes.
+void TestWire::windowsCodePage()
+{
+    const QString high = QString::fromUtf8("\u20ac\ufffd\u201a\u0192\u201e\u2026\u2020\u2021\u02c6\u2030\u0160"
+                                           "\u2039\u0152\ufffd\u017d\ufffd\ufffd\u2018\u2019\u201c\u201d\u2022"
+                                           "\u2013\u2014\u02dc\u2122\u0161\u203a\u0153\ufffd\u017e\u0178");
+    QByteArray bytes;
+    for (int b = 0x80; b < 0xA0; ++b)
+        bytes.append(char(b));
+    QCOMPARE(wire::toDisplay(bytes), high);
+    // Every assigned one goes back to its byte; the five unassigned stay
+    // "?" and none of them can end a message.
+    QByteArray back = wire::fromUser(high);
+    QCOMPARE(back.size(), 32);
+    for (int i = 0; i < 32; ++i)
+        QCOMPARE(uchar(back[i]), high[i] == QChar(0xFFFD) ? uchar('?') : uchar(0x80 + i));
+    // The rest is Latin-1 both ways, 0xFF included when it arrives.
+    QByteArray rest;
+    for (int b = 0; b < 256; ++b)
+        if (b < 0x80 || b >= 0xA0)
+            rest.append(char(b));
+    QCOMPARE(wire::toDisplay(rest), QString::fromLatin1(rest));
+    rest.chop(1);
+    QCOMPARE(wire::fromUser(QString::fromLatin1(rest)), rest);
 }
 
 void TestWire::commandSplit_data()

@@ -201,7 +201,8 @@ void tst_Playothers::validNames_data()
     QTest::newRow("DEL") << "Ann\x7f" << "control";
     QTest::newRow("C1 control") << QString::fromUtf8("An\u0090n") << "control";
     QTest::newRow("25 characters") << QString(25, QLatin1Char('x')) << "24 characters";
-    QTest::newRow("beyond Latin-1") << QString::fromUtf8("Anna\u20ac") << "\u20ac";
+    QTest::newRow("euro sign (in the code page)") << QString::fromUtf8("Anna\u20ac") << "";
+    QTest::newRow("beyond the code page") << QString::fromUtf8("Anna\u0101") << "\u0101";
     QTest::newRow("emoji") << QString::fromUtf8("Anna \U0001F600") << "\U0001F600";
 }
 

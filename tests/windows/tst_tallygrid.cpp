@@ -76,6 +76,7 @@ private slots:
     void counting_data();
     void counting();
     void namesCannotBreakTheText();
+    void namesInTheWindowsCodePage();
     void moverow_data();
     void moverow();
     void resetThenGame();
@@ -253,6 +254,20 @@ void TestTallyGrid::namesCannotBreakTheText()
     QVERIFY(TallyGrid::fromText(g.toText(), back, &error));
     QCOMPARE(back.opponents(), (QStringList{"Evil  9  5", "Next"}));
     QCOMPARE(row(back, 2), (QStringList{"Next", "0", "0", "0", "0", "0", "0", "0", "0"}));
+}
+
+// Names are stored in the Windows code page, like the wire's: a Windows
+// player called "Šimon €" is the same row in both programs.
+void TestTallyGrid::namesInTheWindowsCodePage()
+{
+    TallyGrid g;
+    g.addOpponent(QString::fromUtf8("\u0160imon \u20ac"));
+    const QByteArray text = g.toText();
+    QVERIFY(text.contains("\x8Aimon \x80\r\n"));
+    TallyGrid back;
+    QString error;
+    QVERIFY(TallyGrid::fromText(text, back, &error));
+    QCOMPARE(back.opponents(), QStringList{QString::fromUtf8("\u0160imon \u20ac")});
 }
 
 void TestTallyGrid::moverow_data()
