@@ -1,5 +1,7 @@
 #include "settingsfile.h"
 
+#include "ansi.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -62,12 +64,22 @@ bool hasNonAscii(const QByteArray &bytes)
     return false;
 }
 
-QString decodeValue(const QByteArray &bytes)
+// As the Windows profile functions read a value: one pair of surrounding
+// double quotes is not part of it.
+QByteArray unquoted(const QByteArray &bytes)
 {
+    if (bytes.size() >= 2 && bytes.startsWith('"') && bytes.endsWith('"'))
+        return bytes.mid(1, bytes.size() - 2);
+    return bytes;
+}
+
+QString decodeValue(const QByteArray &raw)
+{
+    const QByteArray bytes = unquoted(raw);
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless
                                                      | QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);
-    return decoder.hasError() ? QString::fromLatin1(bytes) : text;
+    return decoder.hasError() ? ansi::decode(bytes) : text;
 }
 
 // One line of the file, classified the way SimpleIni reads it.
@@ -320,7 +332,9 @@ int SettingsFile::readInteger(const QString &section, const QString &key, int de
     const QByteArray *raw = rawValue(section, key);
     if (!raw)
         return def;
-    const QByteArray &s = *raw;
+    // The whole value is the number, or it is not one: "12px" is the
+    // default, as the profile reader's integer conversion has it.
+    const QByteArray s = unquoted(*raw);
     qsizetype i = 0;
     bool negative = false;
     if (i < s.size() && (s.at(i) == '-' || s.at(i) == '+'))
@@ -332,7 +346,7 @@ int SettingsFile::readInteger(const QString &section, const QString &key, int de
         if (value > qint64(INT_MAX) + 1)
             return def;
     }
-    if (i == firstDigit)
+    if (i == firstDigit || i != s.size())
         return def;
     if (negative)
         value = -value;
@@ -343,19 +357,19 @@ int SettingsFile::readInteger(const QString &section, const QString &key, int de
 
 QByteArray SettingsFile::encodeValue(const QString &value) const
 {
+    // A value in quotes keeps them: the reader takes one pair away.
+    const bool quoted = value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"'));
+    const QByteArray wrap = quoted ? QByteArray("\"") : QByteArray();
     // Follow the file: text the Windows programs wrote in their 8-bit code
     // page stays 8-bit where it can; everything else is UTF-8.
     if (m_latin1File) {
         bool fits = true;
-        for (QChar c : value)
-            if (c.unicode() > 0xFF) {
-                fits = false;
-                break;
-            }
+        for (const char32_t c : value.toUcs4())
+            fits = fits && ansi::encodable(c);
         if (fits)
-            return value.toLatin1();
+            return wrap + ansi::encode(value) + wrap;
     }
-    return value.toUtf8();
+    return wrap + value.toUtf8() + wrap;
 }
 
 bool SettingsFile::writeString(const QString &section, const QString &key, const QString &value)

@@ -253,7 +253,7 @@ void TestSettingsFile::reads_data()
     QTest::newRow("key case") << file << Section << "PHRASE6" << "Wow, WTG!";
     QTest::newRow("other section") << file << "lobby" << "phrase6" << "not ours";
     QTest::newRow("inner quotes") << file << Section << "Phrase3" << "He said \"hi\", then left";
-    QTest::newRow("outer quotes") << file << Section << "Phrase4" << "\"quoted\"";
+    QTest::newRow("outer quotes") << file << Section << "Phrase4" << "quoted";
     QTest::newRow("blanks trimmed") << file << Section << "phrase5" << "spaced out";
     QTest::newRow("empty is not missing") << file << Section << "Phrase8" << "";
     QTest::newRow("rest of line") << file << Section << "Phrase9" << "a=b;c #d";
@@ -287,7 +287,10 @@ void TestSettingsFile::readsIntegers_data()
     QTest::newRow("blanks") << QByteArray("  14  ") << 14;
     QTest::newRow("negative") << QByteArray("-5") << -5;
     QTest::newRow("plus") << QByteArray("+7") << 7;
-    QTest::newRow("number then text") << QByteArray("10px") << 10;
+    QTest::newRow("number then text") << QByteArray("10px") << 99;
+    QTest::newRow("number then letters") << QByteArray("790abc") << 99;
+    QTest::newRow("inner blank") << QByteArray("1 2") << 99;
+    QTest::newRow("quoted") << QByteArray("\"12\"") << 12;
     QTest::newRow("text") << QByteArray("ten") << 99;
     QTest::newRow("empty") << QByteArray("") << 99;
     QTest::newRow("sign only") << QByteArray("-") << 99;
@@ -313,6 +316,7 @@ void TestSettingsFile::writtenValuesReadBack_data()
     QTest::addColumn<QString>("expected");
     QTest::newRow("commas") << "Wow, WTG!" << "Wow, WTG!";
     QTest::newRow("quotes") << "\"Nice\" play" << "\"Nice\" play";
+    QTest::newRow("whole value quoted") << "\"Nice\"" << "\"Nice\"";
     QTest::newRow("equals and semicolon") << "a=b; #c" << "a=b; #c";
     QTest::newRow("empty") << "" << "";
     QTest::newRow("outer blanks dropped") << "  gg  " << "gg";

@@ -29,7 +29,7 @@ build host_dispatch -Ihost -Inet -Irules -Iplayers host/gamehost.cpp rules/board
   players/tabletracker.cpp players/strongplayer.cpp net/wire.cpp net/convert.cpp \
   tests/fuzz/host_dispatch.cpp "${qt[@]}" &
 wait
-build settings_reader -Iapp -DSI_NO_CONVERSION app/settingsfile.cpp tests/fuzz/settings_reader.cpp "${qt[@]}"
+build settings_reader -Iapp -Inet -DSI_NO_CONVERSION app/settingsfile.cpp tests/fuzz/settings_reader.cpp "${qt[@]}"
 
 # Seeds that reach deep into each format.
 seeds="$out/seeds"
