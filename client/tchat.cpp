@@ -252,6 +252,13 @@ void Tchat::createMenus()
         QAction *a = add(textSize, QStringLiteral("N%1").arg(size), QString::number(size), [this, size] { N14Click(size); });
         a->setCheckable(true);
         a->setData(size);
+        // Not a radio group: choosing a size leaves every check mark where
+        // it was (only loading the settings sets one), so the toggle Qt
+        // made on the click is taken back.
+        connect(a, &QAction::triggered, this, [a](bool checked) {
+            const QSignalBlocker quiet(a);
+            a->setChecked(!checked);
+        });
         textSizes[size_t(i++)] = a;
     }
     ScrollChatOff2 = add(options, QStringLiteral("ScrollChatOff2"), QStringLiteral("Scroll Chat Off"),

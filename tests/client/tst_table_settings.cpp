@@ -125,8 +125,16 @@ void TestTableSettings::changesAreWritten()
     QCOMPARE(value(t, "Botspeed"), QStringLiteral("1000"));
     QCOMPARE(value(t, "Turnsound"), QStringLiteral("0"));
     QCOMPARE(value(t, "Playsounds"), QStringLiteral("true"));
-    t.chat->findChild<QAction *>(QStringLiteral("N14"))->trigger();
+    // Choosing a size moves no check mark: the loaded size (8) keeps its tick.
+    QAction *n8 = t.chat->findChild<QAction *>(QStringLiteral("N8"));
+    QAction *n14 = t.chat->findChild<QAction *>(QStringLiteral("N14"));
+    QVERIFY(n8->isChecked());
+    n14->trigger();
     QCOMPARE(value(t, "Textsize"), QStringLiteral("14"));
+    QVERIFY(n8->isChecked());
+    QVERIFY(!n14->isChecked());
+    n8->trigger();
+    QVERIFY(n8->isChecked());
     t.chat->PlaySounds1->trigger();
     QCOMPARE(value(t, "Playsounds"), QStringLiteral("false"));
     t.chat->New1->trigger();
