@@ -21,7 +21,6 @@ constexpr const char *TextBlockTooLong = "Lzrw1 (decompression LZRW1/KH) : coded
 constexpr const char *TextPastBlockEnd = "Lzrw1 (decompression LZRW1/KH) : coded item runs past the end of its block !";
 constexpr const char *TextBeforeBlockStart = "Lzrw1 (decompression LZRW1/KH) : copy reaches before the start of its block !";
 constexpr const char *TextBlockOverflow = "Lzrw1 (decompression LZRW1/KH) : block decodes to more than 32768 bytes !";
-constexpr const char *TextMoreThanStored = "Lzrw1 (decompression LZRW1/KH) : data decode to more bytes than the stored size !";
 constexpr const char *TextSizeMismatch = "Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !";
 constexpr const char *TextNoMemory = "Lzrw1 (de)compression : Failed to get memory for I/O buffers !";
 
@@ -325,8 +324,9 @@ std::uint64_t decompress(ByteSource &in, ByteSink &out, const std::string &input
         if (readFully(in, buf.coded.get(), length) != length)
             throw ELzrw1Exception(truncated);
         produced = decompressBlock(buf.coded.get(), length, buf.plain.get());
+        // More than the header promised: the same mismatch, found early.
         if (total + produced > stored)
-            throw ELzrw1Exception(TextMoreThanStored);
+            throw ELzrw1Exception(TextSizeMismatch);
         out.write(buf.plain.get(), produced);
         total += produced;
     } while (produced == BlockSize);
