@@ -26,6 +26,7 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -373,6 +374,7 @@ void Tchat::createSeatDisplay()
 
     label_status = new QLabel(QStringLiteral("Welcome to Velloc"), panel_main);
     label_status->setObjectName(QStringLiteral("label_status"));
+    label_status->setTextFormat(Qt::PlainText); // it shows players' names
     label_status->setGeometry(5, 376, 356, 17);
     label_status->setAlignment(Qt::AlignCenter);
     label_status->setFont(look::font(16, true));
@@ -411,6 +413,7 @@ void Tchat::createBoardAndHand()
 
     label_round = new QLabel(QStringLiteral("Round: 0 of 10"), paintbox_board);
     label_round->setObjectName(QStringLiteral("label_round"));
+    label_round->setTextFormat(Qt::PlainText);
     label_round->move(5, 4);
     label_round->setFont(look::font(17, true));
     QPalette cream = label_round->palette();
@@ -439,6 +442,7 @@ void Tchat::createBoardAndHand()
     label_winner1->setObjectName(QStringLiteral("label_winner1"));
     label_winner1->setGeometry(1, 12, 580, 19);
     for (QLabel *l : {label_winner2, label_winner1}) {
+        l->setTextFormat(Qt::PlainText); // the winner's name comes from a peer
         l->setAlignment(Qt::AlignCenter);
         l->setFont(look::font(16, true));
         QPalette p = l->palette();
@@ -456,6 +460,7 @@ void Tchat::createBoardAndHand()
 
     label_notplaying = new QLabel(QStringLiteral("The game has already started."), handSurface);
     label_notplaying->setObjectName(QStringLiteral("label_notplaying"));
+    label_notplaying->setTextFormat(Qt::PlainText);
     label_notplaying->setGeometry(0, 24, 770, 33);
     label_notplaying->setAlignment(Qt::AlignCenter);
     label_notplaying->setFont(look::font(21, true));
@@ -478,6 +483,11 @@ bool Tchat::eventFilter(QObject *watched, QEvent *e)
     if ((watched == panel_board->viewport() || watched == panel_bones->viewport()) && e->type() == QEvent::Resize) {
         updateBoardExtent();
         layoutHand();
+    }
+    if (watched == mainchat && e->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(e)->matches(QKeySequence::Copy)) {
+        Copy1Click();
+        return true;
     }
     if (watched == mainchat->viewport()) {
         if (e->type() == QEvent::MouseMove) {

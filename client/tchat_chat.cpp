@@ -47,9 +47,15 @@ protected:
         auto *edit = static_cast<QLineEdit *>(watched);
         if (edit->text() == EntryPrompt)
             edit->clear();
-        const int key = static_cast<QKeyEvent *>(e)->key();
+        const auto *ke = static_cast<QKeyEvent *>(e);
+        const int key = ke->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             m_chat->sendit();
+            return true;
+        }
+        // Pasting replaces the whole entry, as the menu's Paste does.
+        if (ke->matches(QKeySequence::Paste)) {
+            m_chat->Paste1Click();
             return true;
         }
         return false;
@@ -80,6 +86,7 @@ void Tchat::createChatPanel()
     mainchat->document()->setDocumentMargin(5);
     mainchat->viewport()->setMouseTracking(true);
     mainchat->viewport()->installEventFilter(this);
+    mainchat->installEventFilter(this); // Ctrl+C copies plain text only
     mainchat->setContextMenuPolicy(Qt::CustomContextMenu);
     auto *logMenu = new QMenu(this);
     logMenu->setObjectName(QStringLiteral("popup_mainchat"));

@@ -64,6 +64,7 @@ void Tchat::createOfferPanel()
     panel_offer->setPalette(pal);
     label_offer = new QLabel(panel_offer);
     label_offer->setObjectName(QStringLiteral("label_offer"));
+    label_offer->setTextFormat(Qt::PlainText);
     label_offer->setGeometry(14, 10, OfferPanelRect.width() - 28, 86);
     label_offer->setWordWrap(true);
     label_offer->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);

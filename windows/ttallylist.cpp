@@ -31,6 +31,7 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, Qt:
     auto *l = new QLabel(text, parent);
     if (!name.isEmpty())
         l->setObjectName(name);
+    l->setTextFormat(Qt::PlainText); // opponents' names come from peers
     l->setAlignment(align | Qt::AlignVCenter);
     return l;
 }

@@ -11,6 +11,11 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QToolButton>
+#include <QMimeData>
+#include <QListWidget>
+#include <QAbstractButton>
+#include "tspylist.h"
+#include "ttallylist.h"
 #include <QtTest>
 
 class TestTableChat : public QObject {
@@ -31,6 +36,8 @@ private slots:
     void colourText_data();
     void colourText();
     void pasteReplacesTheEntry();
+    void chatKeys();
+    void markedUpNamesStayText();
 };
 
 void TestTableChat::entryLines_data()
@@ -46,7 +53,7 @@ void TestTableChat::entryLines_data()
     QTest::newRow("empty") << "" << QByteArray();
     QTest::newRow("latin-1") << QString::fromUtf8("caf\u00e9") << QByteArray("CMD_chat+3+caf\xE9|clBlack");
     // The terminator can be typed: it must never end a message early.
-    QTest::newRow("terminator typed") << QString::fromUtf8("m\u00ffe \u20ac") << QByteArray("CMD_chat+3+m?e ?|clBlack");
+    QTest::newRow("terminator typed") << QString::fromUtf8("m\u00ffe \u20ac") << QByteArray("CMD_chat+3+m?e \x80|clBlack");
 }
 
 void TestTableChat::entryLines()
@@ -277,6 +284,90 @@ void TestTableChat::pasteReplacesTheEntry()
     QApplication::clipboard()->setText(QStringLiteral("abc"));
     t.chat->Paste1Click();
     QCOMPARE(t.chat->mychat->text(), QStringLiteral("abc"));
+}
+
+// Ctrl+V replaces the entry like the menu's Paste; Ctrl+C in the log puts
+// plain text on the clipboard; pressing on a link opens it without
+// selecting its characters.
+void TestTableChat::chatKeys()
+{
+    Table t(3);
+    t.chat->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), t.chat);
+    t.chat->mychat->setFocus();
+    t.chat->mychat->setText(QStringLiteral("xyz"));
+    t.chat->mychat->setCursorPosition(1);
+    QApplication::clipboard()->setText(QStringLiteral("abc"));
+    QTest::keyClick(t.chat->mychat, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(t.chat->mychat->text(), QStringLiteral("abc"));
+
+    t.chat->addlinetochat(QStringLiteral("Ann chats: bold words"), Qt::red);
+    QTextEdit *log = t.chat->mainchat;
+    log->setFocus();
+    log->selectAll();
+    QApplication::clipboard()->clear();
+    QTest::keyClick(log, Qt::Key_C, Qt::ControlModifier);
+    const QMimeData *copied = QApplication::clipboard()->mimeData();
+    QVERIFY(copied->text().contains(QStringLiteral("Ann chats: bold words")));
+    QVERIFY(!copied->hasHtml());
+
+    t.chat->addlinetochat(QStringLiteral("see http://example.org/page"), Qt::black);
+    QTextCursor c = log->document()->find(QStringLiteral("example"));
+    c.setPosition(c.selectionStart() + 1);
+    const QPoint at = log->cursorRect(c).center() + QPoint(1, 0);
+    QStringList opened;
+    t.chat->openLink = [&](const QString &l) {
+        opened << l;
+        return true;
+    };
+    log->textCursor().clearSelection();
+    log->setTextCursor(QTextCursor(log->document()));
+    QTest::mousePress(log->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseMove(log->viewport(), at + QPoint(12, 0));
+    QTest::mouseRelease(log->viewport(), Qt::LeftButton, {}, at + QPoint(12, 0));
+    QCOMPARE(opened, QStringList{"http://example.org/page"});
+    QVERIFY(!log->textCursor().hasSelection());
+}
+
+// A name with markup is text wherever a name shows: seat, status line,
+// notices, chat, watchers' list, winner banner.
+void TestTableChat::markedUpNamesStayText()
+{
+    const QByteArray evil = "<i>Bo</i><br>x";
+    const QString shown = QString::fromLatin1(evil);
+    Table t(1);
+    t.host.send("CMD_newplayerinfo+2+" + evil);
+    t.host.send("CMD_newplayerinfo+7+" + evil);
+    t.host.send("CMD_chat+" + evil + " chats: " + evil + "|clBlack");
+    t.host.send("CMD_startgame+" + evil + "+3+");
+    t.host.send("CMD_startround+1+55+16+1+t+2+t+3+f+4+f+5+f+6+f");
+    t.host.send("CMD_nextplayer+2+1+t+t+t+1+1+1+");
+    QVERIFY(t.sync());
+    QCOMPARE(t.chat->label_playername[2]->text(), shown);
+    QCOMPARE(t.chat->label_playername[2]->textFormat(), Qt::PlainText);
+    QCOMPARE(t.chat->label_status->text(), shown + "'s turn.");
+    QCOMPARE(t.chat->label_status->textFormat(), Qt::PlainText);
+    const QString log = t.chat->mainchat->toPlainText();
+    for (const QString &line : {shown + " is Connected.", shown + " is spying.", shown + " chats: " + shown,
+                                shown + " has started a game."})
+        QVERIFY2(log.contains(line), qPrintable(line));
+    QVERIFY(!t.program->forms.spylist->listbox_spys->findItems("7: " + shown, Qt::MatchExactly).isEmpty());
+    t.host.send("CMD_hepassed+2+");
+    QVERIFY(t.sync());
+    QCOMPARE(t.chat->label_status->text(), shown + " passed.");
+    t.host.send("CMD_winner+" + evil + "+");
+    QVERIFY(t.sync());
+    for (QLabel *l : {t.chat->label_winner1, t.chat->label_winner2}) {
+        QVERIFY(l->text().contains(shown));
+        QCOMPARE(l->textFormat(), Qt::PlainText);
+    }
+    // The tally window lists the names at the table as they are, and shows
+    // a tallied one in its name labels as plain text.
+    t.chat->loadchecklist();
+    Ttallylist *tally = t.program->forms.tallylist;
+    QCOMPARE(tally->checklist->findItems(shown, Qt::MatchExactly).size(), 1);
+    for (QLabel *l : {tally->label_hisname, tally->label_hisnametop})
+        QCOMPARE(l->textFormat(), Qt::PlainText);
 }
 
 QTEST_MAIN(TestTableChat)
