@@ -556,6 +556,9 @@ void Tchat::processparams()
         try {
             hostpress();
         } catch (const ESockException &e) {
+            // The socket's own error in the platform's box, as for any
+            // failed listen; then the table offers the other ways to play.
+            reportFailure(QString::fromLocal8Bit(e.what()));
             m_hostFlag = false;
             button_start->hide();
             StartGame1->setEnabled(false);

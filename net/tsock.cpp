@@ -214,6 +214,8 @@ quint16 TSock::lookupPort(const QString &name)
     return ntohs(static_cast<quint16>(s->s_port));
 }
 
+bool TSock::isHostCached(const QString &name) { return hostCache().contains(name.toLower()); }
+
 QByteArray TSock::lookupHost(const QString &name)
 {
     info(TSocketInfo::Lookup, QStringLiteral("Lookup Of Host ") + name);

@@ -63,6 +63,10 @@ public:
     InfoEvent OnInfo;
     ReadEvent OnRead;
 
+    // Whether a host name has been resolved before (names are kept for the
+    // rest of the run, compared without regard to letter case).
+    static bool isHostCached(const QString &name);
+
     // "Error #" code " (" name ")", the text of an Error report.
     static QString errorText(int code);
     static QString errorName(int code);

@@ -1,7 +1,9 @@
 // The table window's connection: login, who sits where, watchers, the seat
 // menu, bot speed, just watching, and how a lost or refused connection ends
 // the window.
+#include "failure.h"
 #include "tablefixture.h"
+#include "tgamestart.h"
 #include "tserver.h"
 #include "tspylist.h"
 
@@ -28,6 +30,7 @@ private slots:
     void versionNotices();
     void modalBoxRestsTheDispatchTimer();
     void lobbyLinkIsReadAndCapped();
+    void hostModeWithThePortTaken();
 };
 
 void TestTableConnection::loginBurstOfANewcomer()
@@ -130,6 +133,17 @@ void TestTableConnection::seatMenuForHostAndGuest()
     host.chat->label_playername1ContextPopup(1, QPoint());
     QVERIFY(host.chat->RemoveFromGame1->isEnabled());
     QCOMPARE(host.chat->popupKickTag, 1);
+    // The two watch entries act on the seat right-clicked, whatever is shown.
+    TestClient bo;
+    QCOMPARE(bo.login(host.program->forms.server->Sock1->localPort(), "Bo"), 2);
+    host.chat->button_startClick();
+    host.program->forms.gamestart->button_startClick();
+    QVERIFY(!bo.take("CMD_startround+").isEmpty());
+    host.chat->label_playername1ContextPopup(2, QPoint());
+    host.chat->SettoJustWatch1->trigger();
+    QCOMPARE(bo.take("CMD_justwatching+"), QByteArray("CMD_justwatching+2+1"));
+    host.chat->UnsetJustWatch1->trigger();
+    QCOMPARE(bo.take("CMD_justwatching+"), QByteArray("CMD_justwatching+2+2"));
 
     Table guest(2);
     guest.chat->label_playername1ContextPopup(2, QPoint());
@@ -303,6 +317,23 @@ void TestTableConnection::lobbyLinkIsReadAndCapped()
     peer->flush();
     QTRY_VERIFY(!t.chat->Sock11->hasSocket());
     QVERIFY(t.chat->isVisible()); // the table goes on
+}
+
+// The game's port already in use: the socket's error in a box, no
+// connection, no lobby link; the table offers the other ways to play.
+void TestTableConnection::hostModeWithThePortTaken()
+{
+    QTcpServer taken;
+    QVERIFY(taken.listen(QHostAddress::Any, 0));
+    QStringList failures;
+    setFailureReporter([&](const QString &text) { failures << text; });
+    Table t({"Ann", "127.0.0.1", "true"}, QString::number(taken.serverPort()));
+    QTRY_COMPARE(t.chat->offer(), Tchat::Offer::JoinFailed);
+    QCOMPARE(failures, QStringList{"Listen - Error Binding Socket"});
+    QVERIFY(!t.chat->sock->hasSocket());
+    QVERIFY(!t.chat->Sock11->hasSocket());
+    QVERIFY(!t.chat->loggedIn());
+    setFailureReporter(nullptr);
 }
 
 QTEST_MAIN(TestTableConnection)

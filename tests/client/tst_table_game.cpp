@@ -99,6 +99,7 @@ private slots:
     void spinnerFieldOfGameStats_data();
     void spinnerFieldOfGameStats();
     void passButtonAndPasses();
+    void twentyBonesFillTheHand();
 };
 
 void TestTableGame::handFaces()
@@ -476,6 +477,28 @@ void TestTableGame::passButtonAndPasses()
     QCOMPARE(t.sounds.count("pass"), 1);
     t.chat->button_passClick(); // not our turn any more: nothing goes out
     QVERIFY(t.host.nothingFor(50));
+}
+
+// A hand of twenty bones takes every place; a twenty-first has none and
+// is left out, and the places stay in order when one is played.
+void TestTableGame::twentyBonesFillTheHand()
+{
+    Table t(3);
+    QByteArray pairs;
+    for (int h = 1; h <= 20; ++h)
+        pairs += "+" + QByteArray::number(h) + "+" + QByteArray::number(h + 20);
+    deal(t, pairs);
+    for (int slot = 1; slot <= 20; ++slot)
+        QCOMPARE(t.chat->handSlot(slot), slot);
+    const QList<int> before = lefts(t.chat);
+    QCOMPARE(before.size(), 20);
+    QVERIFY(std::is_sorted(before.begin(), before.end()));
+    t.chat->createbone(21, 50);
+    QCOMPARE(t.chat->handBone(21), nullptr);
+    t.chat->createbone(5, 50); // a hand number already held
+    QCOMPARE(t.chat->handBone(5)->hint(), 25);
+    t.chat->freebone(7);
+    QCOMPARE(lefts(t.chat).size(), 19);
 }
 
 QTEST_MAIN(TestTableGame)

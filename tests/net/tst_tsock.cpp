@@ -1,6 +1,7 @@
 // TSock over loopback: the byte stream, the order of its reports, and the
 // error texts peers and logs depend on.
 #include "testclient.h"
+#include "convert.h"
 #include "tsock.h"
 
 #include <QPointer>
@@ -75,6 +76,7 @@ private slots:
     void largeTransferArrivesWhole();
     void acceptedSocketReports();
     void ipv6AndIpv4OnOneListener();
+    void hostNamesAndPortTexts();
 };
 
 void TestTSock::bytesPassUnchanged()
@@ -355,6 +357,46 @@ void TestTSock::ipv6AndIpv4OnOneListener()
     bad.setHostName(QStringLiteral("::zz"));
     bad.setPortName(port);
     QVERIFY_THROWS_EXCEPTION(ESockException, bad.Open());
+}
+
+// A name is resolved once and kept whatever its letter case; a dotted
+// address is never cached; a port text that starts with a digit must be a
+// whole number, and a failed lookup leaves no socket behind.
+void TestTSock::hostNamesAndPortTexts()
+{
+    TSock listener;
+    listener.setPortName(QStringLiteral("0"));
+    TSock *accepted = nullptr;
+    listener.OnAccept = [&](TSock *l) { l->Accept(accepted); };
+    listener.setListen(true);
+    const QString port = QString::number(listener.localPort());
+
+    QVERIFY(!TSock::isHostCached(QStringLiteral("localhost")));
+    TSock named;
+    named.setHostName(QStringLiteral("LocalHost"));
+    named.setPortName(port);
+    named.Open();
+    QVERIFY(TestClient::waitFor([&] { return named.Connected(); }));
+    QVERIFY(TSock::isHostCached(QStringLiteral("localhost")));
+    QVERIFY(TSock::isHostCached(QStringLiteral("LOCALHOST")));
+    TSock dotted;
+    dotted.setHostName(QStringLiteral("127.0.0.1"));
+    dotted.setPortName(port);
+    dotted.Open();
+    QVERIFY(!TSock::isHostCached(QStringLiteral("127.0.0.1")));
+
+    for (const char *text : {"7772x", "77 72", "1e3"}) {
+        TSock bad;
+        bad.setHostName(QStringLiteral("127.0.0.1"));
+        bad.setPortName(QString::fromLatin1(text));
+        QVERIFY_THROWS_EXCEPTION(EConvertError, bad.Open());
+        QVERIFY2(!bad.hasSocket(), text);
+    }
+    TSock service;
+    service.setHostName(QStringLiteral("127.0.0.1"));
+    service.setPortName(QStringLiteral("no-such-service-velloc"));
+    QVERIFY_THROWS_EXCEPTION(ESockException, service.Open());
+    QVERIFY(!service.hasSocket());
 }
 
 QTEST_GUILESS_MAIN(TestTSock)
