@@ -2,6 +2,7 @@
 
 #include "ansi.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -434,6 +435,8 @@ bool SettingsFile::save()
     if (m_text == m_onDisk)
         return true;
 
+    // The first save in the user's folder makes the folder, as the user.
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly)) {
         m_error = file.errorString();

@@ -3,6 +3,7 @@
 #include "ansi.h"
 #include "lzrw1kh.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -322,6 +323,8 @@ bool TallyFile::save(const TallyGrid &grid)
     } catch (const ELzrw1Exception &) {
         return false;
     }
+    // The first save in the user's folder makes the folder, as the user.
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
     QSaveFile out(m_path);
     out.setDirectWriteFallback(false);
     if (!out.open(QIODevice::WriteOnly))

@@ -7,6 +7,7 @@
 #include "tchat.h"
 #include "tplayothers.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
@@ -192,7 +193,7 @@ void Tdownload::setInfolabelTag(int tag) { infolabel->setProperty("Tag", tag); }
 
 QString Tdownload::installerPath() const
 {
-    return programFolder() + (m_fileName.isEmpty() ? QUrl(installerUrl).fileName() : m_fileName);
+    return downloadFolder() + (m_fileName.isEmpty() ? QUrl(installerUrl).fileName() : m_fileName);
 }
 
 void Tdownload::loadPicture()
@@ -248,6 +249,8 @@ void Tdownload::getbuttonClick()
     const bool plainName = !m_fileName.isEmpty() && m_fileName != QLatin1String(".")
         && m_fileName != QLatin1String("..") && !m_fileName.contains(QLatin1Char('/'))
         && !m_fileName.contains(QLatin1Char('\\'));
+    if (plainName)
+        QDir().mkpath(QFileInfo(installerPath()).absolutePath());
     if (!plainName || !http->start(installerUrl, installerPath()))
         httpFinished(HttpDownload::Outcome::Failed);
 }

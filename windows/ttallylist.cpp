@@ -60,10 +60,7 @@ QFrame *makePanel(QWidget *parent, const QString &name)
 
 void Ttallylist::setLoadErrorBoxEnabled(bool on) { loadErrorBoxEnabled() = on; }
 
-QString Ttallylist::tallyFilePath()
-{
-    return programFolder() + QStringLiteral("Chickenfoot") + QStringLiteral("tally.tld");
-}
+QString Ttallylist::tallyFilePath() { return ::tallyFilePath(); }
 
 Ttallylist::Ttallylist(Forms &forms, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_forms(forms), m_file(tallyFilePath())

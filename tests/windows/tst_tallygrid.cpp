@@ -441,11 +441,17 @@ void TestTallyGrid::failedSaveKeepsOldFile()
     QCOMPARE(unpacked(readFile(path)), big.toText());
 }
 
+// The user's data folder is made on the first save; a folder that cannot
+// be made (a file stands in its place) makes the save fail, not crash.
 void TestTallyGrid::saveIntoMissingFolderFails()
 {
     QTemporaryDir dir;
-    TallyFile file(dir.filePath(QStringLiteral("gone/Chickenfoottally.tld")));
-    QVERIFY(!file.save(TallyGrid()));
+    TallyFile fresh(dir.filePath(QStringLiteral("velloc/Chickenfoottally.tld")));
+    QVERIFY(fresh.save(TallyGrid()));
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("velloc/Chickenfoottally.tld"))));
+    writeFile(dir.filePath(QStringLiteral("afile")), "x");
+    TallyFile blocked(dir.filePath(QStringLiteral("afile/Chickenfoottally.tld")));
+    QVERIFY(!blocked.save(TallyGrid()));
 }
 
 void TestTallyGrid::noWorkingFileAnywhere()
