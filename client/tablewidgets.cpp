@@ -77,9 +77,9 @@ void BoardSurface::paintEvent(QPaintEvent *e)
 {
     QPainter p(this);
     p.fillRect(e->rect(), look::BoardGreen);
-    // The backdrop at its natural size, side by side as far as the toes run.
-    for (int x = 0; x < width(); x += 750)
-        p.drawPixmap(x, 0, m_backdrop);
+    // The backdrop covers the board's visible part; toes that run further
+    // lie on plain green.
+    p.drawPixmap(QRect(0, 0, 770, 258), m_backdrop);
     m_chat->paintbox_boardPaint(p);
 }
 
@@ -127,7 +127,7 @@ ToeTarget::ToeTarget(int toe, QWidget *parent) : QLabel(parent), m_toe(toe)
     setScaledContents(true);
     setPixmap(artwork(QStringLiteral("toe_target.png"), {66, 34}));
     setCursor(Qt::PointingHandCursor);
-    setToolTip(QStringLiteral("Toe %1").arg(toe));
+    setToolTip(QString::number(toe));
     hide();
 }
 

@@ -16,23 +16,28 @@ Tphrases::Tphrases(Forms &forms, QWidget *parent) : QDialog(parent), m_forms(for
     setFixedSize(368, 282);
     look::applyTiledBackground(this);
     const int tops[] = {0, 12, 36, 60, 84, 108, 131, 155, 179, 203, 227};
+    QFont bold = font();
+    bold.setBold(true);
+    // The edits start where the labels end, at 112 when "Phrase Button 10:"
+    // fits there; a wider font moves them right rather than cutting it.
+    const int labelWidth = qMax(103, QFontMetrics(bold).horizontalAdvance(QStringLiteral("Phrase Button 10:")) + 4);
+    const int editLeft = 9 + labelWidth;
     for (int n = 1; n <= 10; ++n) {
         auto *label = new QLabel(QStringLiteral("Phrase Button %1:").arg(n), this);
         label->setObjectName(QStringLiteral("Label%1").arg(n));
-        QFont bold = label->font();
-        bold.setBold(true);
         label->setFont(bold);
         QPalette pal = label->palette();
         pal.setColor(QPalette::WindowText, look::Cream);
         label->setPalette(pal);
-        label->setGeometry(9, tops[n] + 1, 103, 21);
+        label->setGeometry(9, tops[n] + 1, labelWidth, 21);
         auto *edit = new QLineEdit(this);
         edit->setObjectName(QStringLiteral("phrase%1").arg(n));
-        edit->setGeometry(112, tops[n], 248, 21);
+        edit->setGeometry(editLeft, tops[n], 360 - editLeft, 21);
         edit->setMaxLength(50);
         phrase[size_t(n)] = edit;
     }
     auto *note = new QLabel(QStringLiteral("Buttons can only be used once every 2 seconds"), this);
+    note->setObjectName(QStringLiteral("label_note"));
     note->setGeometry(25, 253, 137, 25);
     note->setWordWrap(true);
     note->setAlignment(Qt::AlignCenter);
@@ -40,7 +45,7 @@ Tphrases::Tphrases(Forms &forms, QWidget *parent) : QDialog(parent), m_forms(for
     small.setPixelSize(10);
     note->setFont(small);
     QPalette red = note->palette();
-    red.setColor(QPalette::WindowText, QColor(255, 60, 40));
+    red.setColor(QPalette::WindowText, Qt::red);
     note->setPalette(red);
     auto *done = new QPushButton(QStringLiteral("Done"), this);
     done->setObjectName(QStringLiteral("button_done"));

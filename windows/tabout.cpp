@@ -11,9 +11,10 @@
 
 namespace {
 
+// Cream, as on the other windows: black would be lost on the dark tile.
 QLabel *makeLabel(const QString &text, QWidget *parent, int pixelSize, bool bold)
 {
-    return look::label(text, parent, pixelSize, bold, Qt::black, false);
+    return look::label(text, parent, pixelSize, bold, look::Cream, false);
 }
 
 } // namespace
@@ -24,11 +25,7 @@ Tabout::Tabout(Forms &forms, QWidget *parent) : QDialog(parent), m_forms(forms)
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                    | Qt::CustomizeWindowHint);
     setFixedSize(304, 174);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    pal.setColor(QPalette::WindowText, Qt::black);
-    setPalette(pal);
-    setAutoFillBackground(true);
+    look::applyTiledBackground(this);
 
     label_product = makeLabel(QStringLiteral("Velloc"), this, 22, true);
     label_versionword = makeLabel(QStringLiteral("Version "), this, 13, true);
@@ -44,8 +41,8 @@ Tabout::Tabout(Forms &forms, QWidget *parent) : QDialog(parent), m_forms(forms)
 
     label_web = new QLabel(this);
     label_web->setTextFormat(Qt::RichText);
-    label_web->setText(QStringLiteral("<a href=\"#\" style=\"color: #0000ff; text-decoration: underline;\">%1</a>")
-                           .arg(config::MakerWebAddress.toHtmlEscaped()));
+    label_web->setText(QStringLiteral("<a href=\"#\" style=\"color: %1; text-decoration: underline;\">%2</a>")
+                           .arg(look::Cream.name(), config::MakerWebAddress.toHtmlEscaped()));
     label_web->setOpenExternalLinks(false);
     label_web->setCursor(Qt::PointingHandCursor);
     {
@@ -72,7 +69,9 @@ Tabout::Tabout(Forms &forms, QWidget *parent) : QDialog(parent), m_forms(forms)
     bottomRow->addWidget(button_done);
 
     auto *root = new QVBoxLayout(this);
-    root->setContentsMargins(16, 12, 16, 12);
+    // 14 at the sides: where Arial is replaced by the wider DejaVu Sans the
+    // credit line needs the room.
+    root->setContentsMargins(14, 12, 14, 12);
     root->setSpacing(4);
     root->addWidget(label_product);
     root->addLayout(versionRow);

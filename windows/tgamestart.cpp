@@ -35,7 +35,8 @@ Tgamestart::Tgamestart(Forms &forms, QWidget *parent) : QDialog(parent), m_forms
     title->setObjectName(QStringLiteral("Label3"));
     title->setGeometry(0, 0, 257, 24);
     title->setAlignment(Qt::AlignCenter);
-    text(this, QStringLiteral("Rounds to Play:"), 26, 46, 13, true, false)->setObjectName(QStringLiteral("Label2"));
+    QLabel *roundsLabel = text(this, QStringLiteral("Rounds to Play:"), 32, 46, 13, true, false);
+    roundsLabel->setObjectName(QStringLiteral("Label2"));
 
     // The up-down control holds the value; the read-only edit shows it.
     UpDown1 = new QSpinBox(this);
@@ -43,7 +44,8 @@ Tgamestart::Tgamestart(Forms &forms, QWidget *parent) : QDialog(parent), m_forms
     UpDown1->setRange(3, 10);
     UpDown1->setValue(10);
     UpDown1->setWrapping(false);
-    UpDown1->setGeometry(142, 44, 57, 21);
+    // At 142 when the label leaves room, else just right of it.
+    UpDown1->setGeometry(qMax(142, roundsLabel->geometry().right() + 4), 44, 57, 21);
     UpDown1->setAlignment(Qt::AlignCenter);
     edit_playtoscore = UpDown1->findChild<QLineEdit *>();
     edit_playtoscore->setObjectName(QStringLiteral("edit_playtoscore"));

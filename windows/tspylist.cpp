@@ -9,6 +9,21 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// Every entry one line of the list's font, 16 px high whatever the style adds.
+class FixedHeightItems : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), 16};
+    }
+};
+
+} // namespace
 
 Tspylist::Tspylist(Forms &forms, QWidget *parent) : QDialog(parent), m_forms(forms)
 {
@@ -27,9 +42,9 @@ Tspylist::Tspylist(Forms &forms, QWidget *parent) : QDialog(parent), m_forms(for
     listbox_spys->setMouseTracking(true);
     listbox_spys->viewport()->setMouseTracking(true);
     listbox_spys->viewport()->installEventFilter(this);
-    QFont itemFont = listbox_spys->font();
-    itemFont.setPixelSize(11);
-    listbox_spys->setFont(itemFont);
+    listbox_spys->setFont(look::font(13, true));
+    listbox_spys->setItemDelegate(new FixedHeightItems(listbox_spys));
+    listbox_spys->setUniformItemSizes(true);
 
     auto *title = new QLabel(QStringLiteral("Spy List"), this);
     title->setObjectName(QStringLiteral("Label1"));
@@ -45,7 +60,10 @@ Tspylist::Tspylist(Forms &forms, QWidget *parent) : QDialog(parent), m_forms(for
 
     auto *done = new QPushButton(QStringLiteral("Done"), this);
     done->setObjectName(QStringLiteral("button_done"));
-    done->setGeometry(88, 140, 71, 20);
+    // Right of the title, at 88 when the title leaves room; its right edge
+    // stays under the list's.
+    const int doneLeft = qMax(88, title->geometry().right() + 4);
+    done->setGeometry(doneLeft, 140, 159 - doneLeft, 20);
     done->setFlat(true);
     done->setCursor(Qt::PointingHandCursor);
     done->setStyleSheet(QStringLiteral(
