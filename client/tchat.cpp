@@ -26,6 +26,7 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -735,7 +736,7 @@ void Tchat::saveinifile()
         {QStringLiteral("Turnsound"), QString::number(m_turnSound)},
         {QStringLiteral("Playsounds"), PlaySounds1->isChecked() ? QStringLiteral("true") : QStringLiteral("false")},
     };
-    SettingsFile::writeKeys(settingsFilePath(), QString::fromLatin1(SettingsSection), all);
+    writeSettings(all);
 }
 
 void Tchat::savePreference(const QString &key)
@@ -771,7 +772,17 @@ void Tchat::savePreference(const QString &key)
         value = PlaySounds1->isChecked() ? QStringLiteral("true") : QStringLiteral("false");
     else
         return;
-    SettingsFile::writeKeys(settingsFilePath(), QString::fromLatin1(SettingsSection), {{key, value}});
+    writeSettings({{key, value}});
+}
+
+void Tchat::writeSettings(const QList<QPair<QString, QString>> &keys)
+{
+    QString error;
+    const QString path = settingsFilePath();
+    if (SettingsFile::writeKeys(path, QString::fromLatin1(SettingsSection), keys, &error) || m_settingsWarned)
+        return;
+    m_settingsWarned = true;
+    notice(QStringLiteral("Your settings could not be saved in %1: %2").arg(QDir::toNativeSeparators(path), error));
 }
 
 void Tchat::playsounds(const QString &name)

@@ -332,6 +332,9 @@ private:
     void gamestats(const QByteArray &args);
 
     void applyPlacement(int left, int top, int width, int height);
+    // Writes keys of the settings file; the first failure is told to the
+    // player, with the place it tried, and the game goes on.
+    void writeSettings(const QList<QPair<QString, QString>> &keys);
     // The dialog's choices when there is one, else what the settings said.
     int computerPlayersChosen() const;
     int computerLevelChosen() const;
@@ -406,6 +409,7 @@ private:
     bool m_allowHints = false;
     int m_turnSound = 0;
     bool m_settingsLoaded = false;
+    bool m_settingsWarned = false;
     int m_savedTop = 3, m_savedLeft = 3, m_savedWidth = 790, m_savedHeight = 578;
     int m_defaultWidth = 790, m_defaultHeight = 578;
 };

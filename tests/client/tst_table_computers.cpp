@@ -85,7 +85,7 @@ void TestTableComputers::settingsAreReadPulledIntoRangeAndWritten()
     // Two computer players in a solo game: seats 2 and 3, 14 bones each.
     QVERIFY(t.game().players[3].playing);
     QVERIFY(!t.game().players[4].playing);
-    QCOMPARE(t.chat->label_bones[3]->text(), QStringLiteral("14"));
+    QTRY_COMPARE(t.chat->label_bones[3]->text(), QStringLiteral("14"));
 }
 
 void TestTableComputers::fiveStrongOpponentsInASoloGame()
@@ -100,11 +100,11 @@ void TestTableComputers::fiveStrongOpponentsInASoloGame()
     for (int s = 2; s <= 6; ++s) {
         QVERIFY(t.game().players[s].playing);
         QCOMPARE(t.game().computerLevel(s), int(GameHost::Strong));
-        QCOMPARE(t.chat->label_bones[size_t(s)]->text(), QStringLiteral("7"));
+        QTRY_COMPARE(t.chat->label_bones[size_t(s)]->text(), QStringLiteral("7"));
     }
     const char *const names[] = {"", "You", "Klot", "Klock", "Kling", "Klick", "Krazy"};
     for (int s = 1; s <= 6; ++s)
-        QCOMPARE(t.chat->seatName(s), QString::fromLatin1(names[s]));
+        QTRY_COMPARE(t.chat->seatName(s), QString::fromLatin1(names[s]));
     // The player watches; the six computers play the game to its winner.
     t.chat->JustWatch1->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(!t.game().gamerunning, 60000);

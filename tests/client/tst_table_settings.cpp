@@ -67,6 +67,7 @@ private slots:
     void absurdValuesArePulledBack();
     void gameStartDialog();
     void resetScreenLocation();
+    void unwritableSettingsFolder();
 };
 
 void TestTableSettings::defaultsAroundASingleKey()
@@ -272,6 +273,23 @@ void TestTableSettings::resetScreenLocation()
     t.chat->close();
     QCOMPARE(value(t, "Left"), QStringLiteral("3"));
     QCOMPARE(value(t, "Width"), QStringLiteral("790"));
+}
+
+// Settings that cannot be written: the player is told once where it was
+// tried, and the game goes on.
+void TestTableSettings::unwritableSettingsFolder()
+{
+    Table t(2);
+    const QString blocked = t.dir.filePath(QStringLiteral("afile"));
+    writeFile(blocked, "not a folder");
+    setProgramFolder(blocked); // the settings would go to afile/qorblobby.ini
+    t.chat->Fast1->trigger();
+    t.chat->Slow1->trigger();
+    const QStringList notes = t.notices().filter(QStringLiteral("Your settings could not be saved in "));
+    QCOMPARE(notes.size(), 1);
+    QVERIFY(notes.first().contains(blocked + QStringLiteral("/qorblobby.ini")));
+    QCOMPARE(t.chat->botDelay(), 2000); // the choice itself still counts
+    setProgramFolder(t.dir.path());
 }
 
 QTEST_MAIN(TestTableSettings)
