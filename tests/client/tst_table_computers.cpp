@@ -17,28 +17,13 @@
 
 namespace {
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QString ini(const Table &t) { return t.dir.filePath(QStringLiteral("qorblobby.ini")); }
 
 // A solo table (the whole program, hosting on a free port) with its
 // settings file written first.
 struct Solo : Table {
     explicit Solo(const QByteArray &settings) : Table(QStringList{}, QStringLiteral("0"))
     {
-        writeFile(ini(*this), settings);
+        writeFile(ini(), settings);
         QTRY_VERIFY(chat->loggedIn());
         QTRY_VERIFY(notices().contains("You are Connected."));
     }
@@ -66,7 +51,7 @@ void TestTableComputers::settingsAreReadPulledIntoRangeAndWritten()
     QCOMPARE(t.dialog()->computerLevel(), 2);
     QVERIFY(t.dialog()->hintsAllowed());
     // Nothing was written by reading.
-    QCOMPARE(readFile(ini(t)), before);
+    QCOMPARE(readFile(t.ini()), before);
 
     t.dialog()->setComputerPlayers(0);
     QCOMPARE(t.dialog()->computerPlayers(), 1);
@@ -79,7 +64,7 @@ void TestTableComputers::settingsAreReadPulledIntoRangeAndWritten()
     QCOMPARE(t.game().computerPlayers(), 2);
     QCOMPARE(t.game().computerLevel(2), int(GameHost::Normal));
     QVERIFY(!t.game().hintsAllowed());
-    const QByteArray after = readFile(ini(t));
+    const QByteArray after = readFile(t.ini());
     QVERIFY(after.startsWith("; mine\r\n[Other]\r\nComputerplayers=3\r\n\r\n[Chickenfoot]\r\nComputerplayers=2\r\n"
                              "Computerlevel=Normal\r\nAllowhints=false\r\nBotspeed=500\r\n"));
     // Two computer players in a solo game: seats 2 and 3, 14 bones each.

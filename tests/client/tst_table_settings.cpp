@@ -17,21 +17,7 @@
 
 namespace {
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QString ini(const Table &t) { return t.dir.filePath(QStringLiteral("qorblobby.ini")); }
+QString ini(const Table &t) { return t.ini(); }
 
 QString value(const Table &t, const char *key)
 {

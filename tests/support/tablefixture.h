@@ -7,10 +7,26 @@
 #include "program.h"
 #include "tchat.h"
 
+#include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextEdit>
 
 #include <memory>
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+inline void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
 
 struct Table {
     QTemporaryDir dir;
@@ -56,6 +72,9 @@ struct Table {
         const bool ok = TestClient::waitFor([&] { return log().contains(mark); });
         return ok;
     }
+
+    // The settings file of this table's folder.
+    QString ini() const { return dir.filePath(QStringLiteral("qorblobby.ini")); }
 
     QStringList log() const
     {
