@@ -17,11 +17,10 @@
 
 namespace {
 
-QString ini(const Table &t) { return t.ini(); }
 
 QString value(const Table &t, const char *key)
 {
-    SettingsFile s(ini(t));
+    SettingsFile s(t.ini());
     s.load();
     return s.readString(QStringLiteral("Chickenfoot"), QString::fromLatin1(key), QStringLiteral("<missing>"));
 }
@@ -30,7 +29,7 @@ QString value(const Table &t, const char *key)
 struct SeatedTable : Table {
     explicit SeatedTable(const QByteArray &text) : Table(0)
     {
-        writeFile(ini(*this), text);
+        writeFile(ini(), text);
         host.waitForClient();
         login(1, "Ann");
     }
@@ -144,7 +143,7 @@ void TestTableSettings::closingWritesOnlyWhenMoved()
     {
         SeatedTable t(text);
         t.chat->close();
-        QCOMPARE(readFile(ini(t)), text);
+        QCOMPARE(readFile(t.ini()), text);
     }
     SeatedTable t(text);
     t.chat->move(20, 30);
@@ -180,7 +179,7 @@ void TestTableSettings::otherSectionsAndCommentsSurvive()
                               "[Chickenfoot]\r\n; mine\r\nBOTSPEED=2000\r\nPhrase3=Nice, \"really\"\r\n\r\n[Other]\r\nx=1\r\n";
     SeatedTable t(before);
     t.chat->Fast1->trigger();
-    const QByteArray after = readFile(ini(t));
+    const QByteArray after = readFile(t.ini());
     QVERIFY(after.startsWith("; the lobby's settings\r\n[Lobby]\r\nServer=play.example.org\r\nName=Ann, the Great\r\n\r\n"
                              "[Chickenfoot]\r\n; mine\r\nBOTSPEED=500\r\nPhrase3=Nice, \"really\"\r\n"));
     QVERIFY(after.endsWith("\r\n\r\n[Other]\r\nx=1\r\n"));
@@ -192,10 +191,10 @@ void TestTableSettings::unseatedCopyKeepsStoredSettings()
 {
     Table t(QStringList{"Ann", "127.0.0.1"}, QStringLiteral("0"));
     const QByteArray stored = "[Chickenfoot]\r\nTextsize=14\r\nBotspeed=2000\r\nTop=50\r\n";
-    writeFile(ini(t), stored);
+    writeFile(t.ini(), stored);
     t.chat->move(200, 200);
     t.chat->close(); // never seated: nothing is written
-    QCOMPARE(readFile(ini(t)), stored);
+    QCOMPARE(readFile(t.ini()), stored);
     t.chat->Fast1->trigger(); // a change writes its own key only
     QCOMPARE(value(t, "Botspeed"), QStringLiteral("500"));
     QCOMPARE(value(t, "Textsize"), QStringLiteral("14"));
@@ -214,7 +213,7 @@ void TestTableSettings::absurdValuesArePulledBack()
     QVERIFY(t.chat->width() >= 784);
     QCOMPARE(t.chat->chatColour(), QColor(Qt::black));
     QCOMPARE(t.program->forms.gamestart->rounds(), 10); // unreadable: unchanged
-    QCOMPARE(readFile(ini(t)), text); // left alone until the next save
+    QCOMPARE(readFile(t.ini()), text); // left alone until the next save
     SeatedTable tiny("[Chickenfoot]\r\nTextsize=0\r\n");
     QVERIFY(tiny.chat->mainchat->font().pointSize() >= 6);
 }
