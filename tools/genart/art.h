@@ -83,6 +83,14 @@ QColor pipColour(int value);
 void drawEngravedText(QPainter &p, const QRectF &r, const QString &text, const QFont &font,
                       const QColor &colour, const QColor &light, const QColor &dark, int flags = Qt::AlignCenter);
 
+// The program icon, drawn on a size x size square.
+void drawProgramIcon(QPainter &p, double size);
+
+// The program icon for desktops: hicolor theme PNGs and an SVG under
+// <resourceDir>/icons/hicolor, named by the application's id. Returns the
+// written paths relative to resourceDir, or an empty list on failure.
+QStringList writeThemeIcons(const QString &resourceDir);
+
 // Montage of the written files, for a maintainer to look at.
 bool writePreview(const QString &resourceDir, const QString &outFile, int scale);
 

@@ -2,6 +2,8 @@
 #include "art.h"
 
 #include <QLinearGradient>
+#include <QPaintEngine>
+#include <QPainterPathStroker>
 #include <QRadialGradient>
 
 #include <algorithm>
@@ -151,6 +153,22 @@ void drawEngravedText(QPainter &p, const QRectF &r, const QString &text, const Q
     p.restore();
 }
 
+// Strokes a rounded rectangle with a pen whose brush may be a gradient. An
+// SVG writer strokes only with plain colours (a gradient pen comes out
+// black), so there the stroke's outline is filled with the pen's brush,
+// which looks the same; pictures keep the plain stroke.
+static void strokeRoundedRect(QPainter &p, const QRectF &r, double radius, const QPen &pen)
+{
+    if (p.paintEngine() && p.paintEngine()->type() == QPaintEngine::SVG && pen.brush().gradient()) {
+        QPainterPath path;
+        path.addRoundedRect(r, radius, radius);
+        p.fillPath(QPainterPathStroker(pen).createStroke(path), pen.brush());
+        return;
+    }
+    p.setPen(pen);
+    p.drawRoundedRect(r, radius, radius);
+}
+
 // A blank bone: ivory, rounded, lit from the top left, with a sunk dividing
 // line and the brass pin that real bones carry at their centre.
 void drawBoneBlank(QPainter &p, const QRectF &r, bool upright)
@@ -176,15 +194,13 @@ void drawBoneBlank(QPainter &p, const QRectF &r, bool upright)
     edge.setColorAt(0.5001, QColor(150, 128, 90, 0));
     edge.setColorAt(1.0, QColor(150, 128, 90, 150));
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QBrush(edge), 1.2));
-    p.drawRoundedRect(rim, radius - 0.8, radius - 0.8);
+    strokeRoundedRect(p, rim, radius - 0.8, QPen(QBrush(edge), 1.2));
 
     // Outline, darker at the bottom where the bone meets the table.
     QLinearGradient outline(body.topLeft(), body.bottomLeft());
     outline.setColorAt(0.0, QColor(120, 100, 72, 200));
     outline.setColorAt(1.0, QColor(70, 54, 34, 235));
-    p.setPen(QPen(QBrush(outline), 1.0));
-    p.drawRoundedRect(body, radius, radius);
+    strokeRoundedRect(p, body, radius, QPen(QBrush(outline), 1.0));
 
     // Dividing line, cut into the face: a dark groove with a light lip below.
     const QPointF c = r.center();

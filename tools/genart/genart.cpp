@@ -1,6 +1,7 @@
 // velloc-genart: draws every picture and synthesises every sound of Velloc
-// into resources/, together with the resource list velloc.qrc. The results
-// are committed; the program's build only embeds them.
+// into resources/, together with the resource list velloc.qrc, and the
+// desktop icons under resources/icons/. The results are committed; the
+// program's build only embeds or installs them.
 //
 //   velloc-genart <resources-dir>
 //   velloc-genart --preview <out.png> [--scale 1|2] <resources-dir>
@@ -183,6 +184,13 @@ int main(int argc, char **argv)
         written << sound.path;
         std::printf("%s\n", qPrintable(sound.path));
     }
+    // Desktop icons are installed beside the program, not embedded: they stay
+    // out of velloc.qrc.
+    const QStringList icons = art::writeThemeIcons(dir);
+    if (icons.isEmpty())
+        return 1;
+    for (const QString &icon : icons)
+        std::printf("%s\n", qPrintable(icon));
     if (!writeQrc(written, dir)) {
         std::fprintf(stderr, "cannot write velloc.qrc\n");
         return 1;

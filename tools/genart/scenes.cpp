@@ -387,10 +387,12 @@ void lobby(QPainter &p)
     p.fillRect(QRectF(0, 0, W, H), v);
 }
 
+} // namespace
+
 // ---------------------------------------------------------------- icon
 
 // The icon: a spinner with its three toes — a chicken foot — on felt.
-void icon(QPainter &p, double size)
+void drawProgramIcon(QPainter &p, double size)
 {
     p.scale(size / 256.0, size / 256.0);
     const QRectF tile(10, 10, 236, 236);
@@ -448,8 +450,6 @@ void icon(QPainter &p, double size)
     bone(p, spinner, 0, k, 5, 5, false);
 }
 
-} // namespace
-
 std::vector<Picture> scenePictures()
 {
     std::vector<Picture> list;
@@ -457,9 +457,9 @@ std::vector<Picture> scenePictures()
     l.jpeg = true;
     list.push_back(l);
     list.push_back(vectorPicture(QStringLiteral("images/velloc.png"), QSize(256, 256),
-                                 [](QPainter &p) { icon(p, 256); }));
+                                 [](QPainter &p) { drawProgramIcon(p, 256); }));
     list.push_back(vectorPicture(QStringLiteral("images/velloc_64.png"), QSize(64, 64),
-                                 [](QPainter &p) { icon(p, 64); }));
+                                 [](QPainter &p) { drawProgramIcon(p, 64); }));
     return list;
 }
 
