@@ -25,10 +25,18 @@ int main(int argc, char **argv)
     int qtArgc = int(qtArgv.size()) - 1;
     QApplication app(qtArgc, qtArgv.data());
     QApplication::setApplicationName(QStringLiteral("Velloc"));
+    // Identity for desktops: the id matches the installed desktop entry,
+    // icons and metainfo, so docks and Wayland compositors find them. The
+    // player's files are in generic folders; these names do not move them.
+    QApplication::setOrganizationName(QStringLiteral("Velloc"));
+    QApplication::setOrganizationDomain(QStringLiteral("velloc.github.io"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.velloc.Velloc"));
     // The table window alone decides when the program ends (see TableShell).
     QApplication::setQuitOnLastWindowClosed(false);
     std::signal(SIGPIPE, SIG_IGN);
     initVellocResources();
+    // Every window, dialogs included, carries the program's icon.
+    QApplication::setWindowIcon(programIcon());
 
     SingleInstance guard;
     if (!guard.claim())
