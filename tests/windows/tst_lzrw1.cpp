@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <variant>
 
 using Bytes = QByteArray;
@@ -565,6 +566,8 @@ private slots:
     void rejectsHostileInput_data();
     void rejectsHostileInput();
     void overlappingCopies();
+    void itemsMidBlock_data();
+    void itemsMidBlock();
     void itemsAtBlockEnd_data();
     void itemsAtBlockEnd();
     void decoderMatchesReference();
@@ -1051,30 +1054,85 @@ void TestLzrw1::rejectsHostileInput()
 void TestLzrw1::overlappingCopies()
 {
     // Every offset smaller than the length copies bytes it has just written.
-    for (int offset = 1; offset <= 24; ++offset) {
-        for (int len = 3; len <= 18; ++len) {
-            for (int before : {0, 1, 7}) {
-                Bytes expected;
-                for (int i = 0; i < offset + before; ++i)
-                    expected += char('A' + i % 26) ;
-                BlockWriter w;
-                w.literals(expected);
-                w.copy(offset, len);
-                for (int k = 0; k < len; ++k)
-                    expected += expected[expected.size() - offset];
-                // A second copy right behind the first, then a literal.
-                w.copy(offset, 18);
-                for (int k = 0; k < 18; ++k)
-                    expected += expected[expected.size() - offset];
-                w.literal('z');
-                expected += 'z';
-                const auto got = decodeBlock(w.out);
-                QVERIFY2(std::holds_alternative<Bytes>(got), qPrintable(describe(got)));
-                QCOMPARE(std::get<Bytes>(got), expected);
-                QCOMPARE(unpack(container(quint32(expected.size()), {w.out})), expected);
+    // With a lead-in of 16 literals the copies sit in a later control word,
+    // far from both ends of the block, where the decoder takes a whole word
+    // at once; without it, in the first word, which it takes item by item.
+    for (int lead : {0, 16}) {
+        for (int offset = 1; offset <= 24; ++offset) {
+            for (int len = 3; len <= 18; ++len) {
+                for (int before : {0, 1, 7}) {
+                    Bytes expected(lead, '-');
+                    for (int i = 0; i < offset + before; ++i)
+                        expected += char('A' + i % 26);
+                    BlockWriter w;
+                    w.literals(expected);
+                    w.copy(offset, len);
+                    for (int k = 0; k < len; ++k)
+                        expected += expected[expected.size() - offset];
+                    // A second copy right behind the first, then literals.
+                    w.copy(offset, 18);
+                    for (int k = 0; k < 18; ++k)
+                        expected += expected[expected.size() - offset];
+                    const Bytes tail = lead ? Bytes("z") + Bytes(60, 'y') : Bytes("z");
+                    w.literals(tail);
+                    expected += tail;
+                    const auto got = decodeBlock(w.out);
+                    QVERIFY2(std::holds_alternative<Bytes>(got), qPrintable(describe(got)));
+                    QCOMPARE(std::get<Bytes>(got), expected);
+                    QCOMPARE(unpack(container(quint32(expected.size()), {w.out})), expected);
+                }
             }
         }
     }
+}
+
+void TestLzrw1::itemsMidBlock_data()
+{
+    QTest::addColumn<Bytes>("block");
+
+    // A second control word far from both ends of the block, holding items
+    // the whole-word path hands back to the checked one at any position:
+    // runs, copies from fewer than 8 bytes back, copies from before the
+    // block, and a copy from exactly the block's start.
+    const Bytes lead = "0123456789abcdef"; // the first word: 16 literals
+    auto word = [&](int at, const std::function<void(BlockWriter &)> &item) {
+        BlockWriter w;
+        w.literals(lead);
+        for (int i = 0; i < at; ++i)
+            i % 2 ? w.copy(9 + i, 3 + i % 16) : w.literal(char('g' + i));
+        item(w);
+        for (int i = at + 1; i < 16; ++i)
+            i % 3 ? w.literal(char('G' + i)) : w.copy(12, 5);
+        w.literals(Bytes(40, 't')); // keeps the input end far away
+        return w.out;
+    };
+    for (int at : {0, 1, 7, 14, 15}) {
+        QTest::addRow("run at item %d", at) << word(at, [](BlockWriter &w) { w.run(100, 'r'); });
+        QTest::addRow("run of 4111 at item %d", at) << word(at, [](BlockWriter &w) { w.run(4111, 'R'); });
+        for (int offset : {1, 2, 5, 7, 8})
+            QTest::addRow("offset %d at item %d", offset, at)
+                << word(at, [offset](BlockWriter &w) { w.copy(offset, 18); });
+        QTest::addRow("copy from the block's start at item %d", at)
+            << word(at, [](BlockWriter &w) { w.copy(4095, 3); });
+    }
+    // Offsets measured from the output reached at each item.
+    for (int at : {0, 5, 15}) {
+        int reached = 16;
+        for (int i = 0; i < at; ++i)
+            reached += i % 2 ? 3 + i % 16 : 1;
+        QTest::addRow("copy from exactly the start at item %d", at)
+            << word(at, [reached](BlockWriter &w) { w.copy(reached, 4); });
+        QTest::addRow("copy from one before the start at item %d", at)
+            << word(at, [reached](BlockWriter &w) { w.copy(reached + 1, 4); });
+    }
+}
+
+void TestLzrw1::itemsMidBlock()
+{
+    QFETCH(Bytes, block);
+    const auto got = decodeBlock(block);
+    const auto expected = referenceDecode(block);
+    QCOMPARE(describe(got), describe(expected));
 }
 
 void TestLzrw1::itemsAtBlockEnd_data()
