@@ -96,6 +96,26 @@ inline std::size_t firstDifferentByte(std::uint64_t diff)
         return std::size_t(std::countl_zero(diff)) >> 3;
 }
 
+// The item for a run of `run` bytes `b`; returns its size.
+inline std::size_t putRun(std::uint8_t *at, std::size_t run, std::uint8_t b)
+{
+    const std::size_t c = run - MinRun;
+    at[0] = 0;
+    at[1] = std::uint8_t(c >> 8);
+    at[2] = std::uint8_t(c);
+    at[3] = b;
+    return 4;
+}
+
+// The item for a copy of `len` bytes from `offset` back; returns its size.
+inline std::size_t putCopy(std::uint8_t *at, std::size_t offset, std::size_t len)
+{
+    const unsigned v = unsigned(offset << 4) + unsigned(len - MinMatch);
+    at[0] = std::uint8_t(v >> 8);
+    at[1] = std::uint8_t(v);
+    return 2;
+}
+
 inline void putLe32(std::uint8_t *p, std::uint32_t v)
 {
     p[0] = std::uint8_t(v);
@@ -203,6 +223,15 @@ std::size_t compressBlock(const std::uint8_t *__restrict src, std::size_t n, std
     unsigned control = 0;
     unsigned items = 0;
     std::size_t p = 0;
+    // The full control word goes in its place, and room for the next is kept.
+    auto startControlWord = [&] {
+        dst[controlAt] = std::uint8_t(control >> 8);
+        dst[controlAt + 1] = std::uint8_t(control);
+        controlAt = o;
+        o += 2;
+        items = 0;
+        control = 0;
+    };
 
     // While more than MaxMatch bytes remain, every load below stays inside
     // the block, so items are tested eight bytes at a time; the rest of the
@@ -220,14 +249,8 @@ std::size_t compressBlock(const std::uint8_t *__restrict src, std::size_t n, std
     unsigned h = 0;          // p's hash
     std::size_t cand = 0;    // the table's entry for h when p is reached
     while (n - p > MaxMatch && o <= n) {
-        if (items == 16) {
-            dst[controlAt] = std::uint8_t(control >> 8);
-            dst[controlAt + 1] = std::uint8_t(control);
-            controlAt = o;
-            o += 2;
-            items = 0;
-            control = 0;
-        }
+        if (items == 16)
+            startControlWord();
         ++items;
 
         if (!probed) {
@@ -251,12 +274,7 @@ std::size_t compressBlock(const std::uint8_t *__restrict src, std::size_t n, std
             if (run + 8 > limit)
                 while (run < limit && src[p + run] == b)
                     ++run;
-            const std::size_t c = run - MinRun;
-            dst[o] = 0;
-            dst[o + 1] = std::uint8_t(c >> 8);
-            dst[o + 2] = std::uint8_t(c);
-            dst[o + 3] = b;
-            o += 4;
+            o += putRun(dst + o, run, b);
             p += run;
             control = (control << 1) | 1u;
             probed = false; // a run leaves the table alone
@@ -288,10 +306,7 @@ std::size_t compressBlock(const std::uint8_t *__restrict src, std::size_t n, std
                             len = src[p + 17] == src[cand + 17] ? 18 : 17;
                     }
                 }
-                const unsigned v = unsigned((p - cand) << 4) + unsigned(len - MinMatch);
-                dst[o] = std::uint8_t(v >> 8);
-                dst[o + 1] = std::uint8_t(v);
-                o += 2;
+                o += putCopy(dst + o, p - cand, len);
                 p += len;
                 control = (control << 1) | 1u;
                 probed = false;
@@ -308,14 +323,8 @@ std::size_t compressBlock(const std::uint8_t *__restrict src, std::size_t n, std
     }
 
     while (p < n && o <= n) {
-        if (items == 16) {
-            dst[controlAt] = std::uint8_t(control >> 8);
-            dst[controlAt + 1] = std::uint8_t(control);
-            controlAt = o;
-            o += 2;
-            items = 0;
-            control = 0;
-        }
+        if (items == 16)
+            startControlWord();
 
         const std::uint8_t b = src[p];
         const std::size_t runLimit = std::min(n - p, MaxRun);
@@ -324,12 +333,7 @@ std::size_t compressBlock(const std::uint8_t *__restrict src, std::size_t n, std
             ++run;
 
         if (run >= MinRun) {
-            const std::size_t c = run - MinRun;
-            dst[o] = 0;
-            dst[o + 1] = std::uint8_t(c >> 8);
-            dst[o + 2] = std::uint8_t(c);
-            dst[o + 3] = b;
-            o += 4;
+            o += putRun(dst + o, run, b);
             p += run;
             control = (control << 1) | 1u;
         } else {
@@ -347,10 +351,7 @@ std::size_t compressBlock(const std::uint8_t *__restrict src, std::size_t n, std
                     while (len < limit && src[p + len] == src[cand + len])
                         ++len;
                     if (len >= MinMatch) {
-                        const unsigned v = unsigned((p - cand) << 4) + unsigned(len - MinMatch);
-                        dst[o] = std::uint8_t(v >> 8);
-                        dst[o + 1] = std::uint8_t(v);
-                        o += 2;
+                        o += putCopy(dst + o, p - cand, len);
                         p += len;
                         control = (control << 1) | 1u;
                         copied = true;

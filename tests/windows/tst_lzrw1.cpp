@@ -2,6 +2,7 @@
 // outputs that faster code must reproduce byte for byte, round trips around
 // the block size, hostile containers and blocks, and the file-level calls.
 #include "lzrw1.h"
+#include "lzrw1corpus.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -167,80 +168,15 @@ Bytes structured(QRandomGenerator &rng, int n, int kind)
 
 // A fixed generator for the golden inputs: unlike QRandomGenerator's
 // bounded(), its sequence cannot change with the Qt version.
-struct GoldenRng {
-    quint64 s;
-    explicit GoldenRng(quint64 seed) : s(seed * 0x9E3779B97F4A7C15ull + 0x2545F4914F6CDD1Dull) {}
-    quint64 next()
-    {
-        s ^= s << 13;
-        s ^= s >> 7;
-        s ^= s << 17;
-        return s;
-    }
-    quint32 below(quint32 n) { return quint32(next() % n); }
+struct GoldenRng : lzrw1corpus::XorShift {
+    explicit GoldenRng(quint64 seed) : XorShift(seed * 0x9E3779B97F4A7C15ull + 0x2545F4914F6CDD1Dull) {}
 };
 
-// The benchmark's corpus generator, kept identical, so the golden set holds
-// exactly what bench_lzrw1 times (a prefix of it: the generator only appends).
+// Exactly what bench_lzrw1 times (a prefix of it).
 Bytes benchCorpus(qsizetype size)
 {
-    static const char *const words[] = {
-        "the", "bone", "spinner", "toe", "double", "chicken", "foot", "round", "score", "player",
-        "Klot", "pass", "draw", "boneyard", "table", "winner", "game", "host", "seat", "watcher",
-        "and", "of", "to", "in", "is", "it", "that", "for", "with", "on"};
-    struct {
-        quint64 s = 0x9E3779B97F4A7C15ull;
-        quint64 next()
-        {
-            s ^= s << 13;
-            s ^= s >> 7;
-            s ^= s << 17;
-            return s;
-        }
-        quint32 below(quint32 n) { return quint32(next() % n); }
-    } rng;
-    std::string c;
-    c.reserve(size_t(size) + 65536);
-    while (qsizetype(c.size()) < size) {
-        const quint32 kind = rng.below(100);
-        if (kind < 50) {
-            std::string para;
-            const int n = 20 + int(rng.below(200));
-            for (int i = 0; i < n; ++i) {
-                if (rng.below(8) == 0)
-                    para += std::to_string(rng.below(10000));
-                else
-                    para += words[rng.below(sizeof words / sizeof *words)];
-                para += rng.below(12) == 0 ? "\r\n" : " ";
-            }
-            c += para;
-        } else if (kind < 83) {
-            const int n = 16 + int(rng.below(256));
-            for (int i = 0; i < n; ++i) {
-                char rec[16] = {};
-                const quint32 id = quint32(c.size() / 16);
-                std::memcpy(rec, &id, 4);
-                rec[4] = char(rng.below(56));
-                rec[5] = char(rng.below(7));
-                const float f = float(rng.below(1000)) / 8.0f;
-                std::memcpy(rec + 8, &f, 4);
-                c.append(rec, 16);
-            }
-        } else if (kind < 90) {
-            c.append(16 + rng.below(3000), char(rng.below(4) == 0 ? 0xFF : 0));
-        } else if (kind < 95) {
-            const int n = 64 + int(rng.below(4096));
-            for (int i = 0; i < n; ++i)
-                c.push_back(char(rng.next()));
-        } else if (c.size() > 70000) {
-            const size_t len = 32 + rng.below(2048);
-            const size_t from = c.size() - 1 - rng.below(65536) - len;
-            for (size_t i = 0; i < len; ++i)
-                c.push_back(c[from + i]);
-        }
-    }
-    c.resize(size_t(size));
-    return Bytes(c.data(), size);
+    const std::vector<std::uint8_t> c = lzrw1corpus::make(std::size_t(size));
+    return Bytes(reinterpret_cast<const char *>(c.data()), size);
 }
 
 // Inputs of every shape the coder treats differently: runs just under and
