@@ -69,8 +69,9 @@ void GameHost::setHintsAllowed(bool on)
 
 void GameHost::observe(const QByteArray &message)
 {
+    const players::TableMessage cut(message);
     for (int s = 1; s <= maxseats; ++s)
-        m_trackers[s].observe(message);
+        m_trackers[s].observe(cut);
 }
 
 void GameHost::setDedicated(bool on)

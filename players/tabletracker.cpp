@@ -1,22 +1,31 @@
 #include "tabletracker.h"
 
-#include <QList>
-
 namespace players {
 
 namespace {
 
-QList<int> numbers(const QByteArray &args)
-{
-    QList<int> v;
-    for (const QByteArray &f : args.split('+'))
-        v << f.toInt();
-    return v;
-}
-
 int valueBit(int v) { return (v >= 0 && v <= 9) ? 1 << v : 0; }
 
 } // namespace
+
+TableMessage::TableMessage(QByteArrayView message)
+{
+    const qsizetype plus = message.indexOf('+');
+    if (plus < 0)
+        return;
+    valid = true;
+    name = message.first(plus);
+    qsizetype from = plus + 1;
+    for (;;) {
+        const qsizetype next = message.indexOf('+', from);
+        if (next < 0) {
+            fields.append(message.sliced(from));
+            break;
+        }
+        fields.append(message.sliced(from, next - from));
+        from = next + 1;
+    }
+}
 
 void TableTracker::setSeat(int seat)
 {
@@ -33,19 +42,17 @@ int TableTracker::handNumber(int bone) const
                                                                                                         : 0;
 }
 
-void TableTracker::observe(const QByteArray &message)
+void TableTracker::observe(const TableMessage &message)
 {
-    const qsizetype plus = message.indexOf('+');
-    if (plus < 0)
+    if (!message.valid)
         return;
-    const QByteArray name = message.left(plus);
-    const QByteArray args = message.mid(plus + 1);
+    const QByteArrayView name = message.name;
+    const auto &f = message.fields;
     TableView &v = m_view;
     rules::Position &r = v.round;
     const int me = v.me;
 
     if (name == "CMD_startround") {
-        const QList<QByteArray> f = args.split('+');
         if (f.size() < 3)
             return;
         const int spinnerBone = f[1].toInt();
@@ -68,18 +75,18 @@ void TableTracker::observe(const QByteArray &message)
         m_doublePending = false;
         v.valid = true;
     } else if (name == "CMD_dealmybones") {
-        const QList<int> f = numbers(args);
-        if (f.value(0) != me || !v.valid)
+        if (message.number(0) != me || !v.valid)
             return;
         r.hand[me] = 0;
-        for (int i = 1; i + 1 < f.size(); i += 2)
-            if (bones::valid(f[i + 1]) && f[i] >= 1 && f[i] <= rules::HandPlaces) {
-                r.hand[me] |= rules::bit(f[i + 1]);
-                m_handNumber[f[i + 1]] = f[i];
+        for (int i = 1; i + 1 < f.size(); i += 2) {
+            const int place = f[i].toInt(), bone = f[i + 1].toInt();
+            if (bones::valid(bone) && place >= 1 && place <= rules::HandPlaces) {
+                r.hand[me] |= rules::bit(bone);
+                m_handNumber[bone] = place;
             }
+        }
         v.handCount[me] = rules::countOf(r.hand[me]);
     } else if (name == "CMD_nextplayer") {
-        const QList<QByteArray> f = args.split('+');
         if (f.size() < 8 || !v.valid)
             return;
         const int seat = f[0].toInt();
@@ -94,7 +101,6 @@ void TableTracker::observe(const QByteArray &message)
             if (f[1 + t] == "t")
                 m_offeredValues |= valueBit(r.mode == 1 ? r.spinner : (r.length[t] ? r.end[t] : r.spinner));
     } else if (name == "CMD_heplayed") {
-        const QList<QByteArray> f = args.split('+');
         if (f.size() < 7 || !v.valid)
             return;
         const int seat = f[0].toInt(), handnum = f[1].toInt(), bone = f[2].toInt(), toe = f[3].toInt();
@@ -115,7 +121,6 @@ void TableTracker::observe(const QByteArray &message)
             (void)handnum;
         }
     } else if (name == "CMD_double") {
-        const QList<QByteArray> f = args.split('+');
         if (f.size() < 7 || !v.valid)
             return;
         const int seat = f[0].toInt(), bone = f[2].toInt();
@@ -131,7 +136,7 @@ void TableTracker::observe(const QByteArray &message)
         r.mode = 1;
         r.length[1] = r.length[2] = r.length[3] = 0;
     } else if (name == "CMD_beginagain") {
-        const int bone = numbers(args).value(0);
+        const int bone = message.number(0);
         if (!v.valid || !bones::isdouble(bone))
             return;
         m_doublePending = false;
@@ -139,7 +144,7 @@ void TableTracker::observe(const QByteArray &message)
         r.mode = 1;
         r.length[1] = r.length[2] = r.length[3] = 0;
     } else if (name == "CMD_hepassed") {
-        const int seat = numbers(args).value(0);
+        const int seat = message.number(0);
         if (!v.valid || seat < 1 || seat > rules::Seats)
             return;
         if (seat == r.turn)

@@ -7,8 +7,21 @@
 #include "tableview.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QVarLengthArray>
 
 namespace players {
+
+// A table message cut into its command and its '+'-separated fields (the
+// trailing empty one included), so several trackers can share one cutting.
+// Views into the message: it must outlive this.
+struct TableMessage {
+    explicit TableMessage(QByteArrayView message);
+    QByteArrayView name;
+    QVarLengthArray<QByteArrayView, 48> fields;
+    bool valid = false; // the message had a '+'
+    int number(qsizetype i) const { return i < fields.size() ? fields[i].toInt() : 0; }
+};
 
 class TableTracker {
 public:
@@ -18,7 +31,8 @@ public:
     int seat() const { return m_view.me; }
 
     // One message as the table sent it, without its terminator.
-    void observe(const QByteArray &message);
+    void observe(const QByteArray &message) { observe(TableMessage(message)); }
+    void observe(const TableMessage &message);
 
     const TableView &view() const { return m_view; }
     bool myTurn() const;
