@@ -45,6 +45,9 @@ public:
     static constexpr int Toes = 3;
     static constexpr int Positions = 40;
     static constexpr int HandSlots = 20;
+    // panel_main, which holds every control of the table.
+    static constexpr int PanelWidth = 780;
+    static constexpr int PanelHeight = 531;
     // The offer after a failed join or a lost connection, in the main
     // panel, and its buttons within it (the end-to-end test clicks them).
     static constexpr QRect OfferPanelRect{170, 50, 440, 150};
