@@ -102,6 +102,7 @@ void GameHost::passHostRights()
     if (next)
         m_link.log("host player rights pass to " + who(next));
     tellHostPlayer();
+    tellHostPlayerToAll();
 }
 
 void GameHost::tellHostPlayer()
@@ -139,8 +140,11 @@ QByteArray GameHost::who(int slot) const
 void GameHost::closingAll()
 {
     m_closingAll = true;
+    // Our players are told who closed it: a hosting copy's own player, or
+    // nobody when a table of its own stops.
+    const QByteArray closer = m_dedicated ? QByteArray() : players[1].name;
     for (int i = 1; i <= slotcount; ++i)
-        sendOurs(i, "CMD_tableclosed+");
+        sendOurs(i, "CMD_tableclosed+" + closer);
 }
 
 void GameHost::handOnIfTurnOf(int seat)
@@ -166,8 +170,10 @@ void GameHost::receivedlogininfo(int carrier, const QByteArray &args)
     players[n].name = name;
     loggedin[n] = true;
     m_link.log("login: " + who(n) + (version != Version ? " with version " + version : QByteArray()));
-    if (hostSlot == 0)
+    if (hostSlot == 0) {
         hostSlot = n;
+        tellHostPlayerToAll();
+    }
     sendAll("CMD_newplayerinfo+" + num(n) + "+" + name);
     for (int i = 1; i <= slotcount; ++i)
         if (i != n && players[i].connected)
@@ -213,6 +219,9 @@ void GameHost::announced(int carrier, const QByteArray &args)
         tellHostPlayer();
     else if (m_dedicated && (!isSlot(hostSlot) || !ours[hostSlot]))
         passHostRights();
+    sendOurs(carrier, "CMD_hostplayer+" + num(hostSlot) + "+");
+    if (gamerunning)
+        tellSeats(carrier);
 }
 
 // The host player's choice of computer players, from a table window of ours
@@ -268,7 +277,7 @@ void GameHost::kickhim(int carrier, const QByteArray &args)
     if (isSlot(target) && players[target].connected) {
         m_link.log("removed: " + who(target) + " by " + who(carrier));
         m_removed[target] = true;
-        sendOurs(target, "CMD_removed+");
+        sendOurs(target, "CMD_removed+" + players[carrier].name);
         m_link.disconnectSlot(target);
     }
 }

@@ -14,8 +14,9 @@
 
 namespace {
 
-const QList<QByteArray> OurMessages = {"CMD_velloc", "CMD_seattoken", "CMD_youhost", "CMD_botname",
-                                       "CMD_removed", "CMD_tableclosed", "CMD_reclaimed"};
+const QList<QByteArray> OurMessages = {"CMD_velloc",      "CMD_seattoken", "CMD_youhost", "CMD_botname",
+                                       "CMD_removed",     "CMD_tableclosed", "CMD_reclaimed", "CMD_hostplayer",
+                                       "CMD_seats"};
 
 bool isOurs(const QByteArray &m)
 {
@@ -154,10 +155,18 @@ void TestExtensions::announcedConnectionsAloneHearExtensions()
     for (int slot : {b, d})
         for (const QByteArray &m : t.got[slot])
             QVERIFY2(!isOurs(m), m.constData());
+    QCOMPARE(t.last(c, "CMD_hostplayer+"), QByteArray("CMD_hostplayer+1+"));
+    // One of ours arriving in a running game hears every seat: in the round,
+    // bones left, played by the computer.
+    t.send(a, "CMD_startgame+Ann+3+1+");
+    const int e = t.join("Eve", true);
+    QCOMPARE(t.last(e, "CMD_seats+"),
+             QByteArray("CMD_seats+1+t+11+f+2+t+11+f+3+t+11+f+4+t+11+f+5+f+0+f+6+f+0+f+"));
     t.send(a, "CMD_kickhim+1+" + QByteArray::number(c) + "+");
-    QCOMPARE(t.last(c, "CMD_removed+"), QByteArray("CMD_removed+"));
+    // Our players are told who removed them and who closed the table.
+    QCOMPARE(t.last(c, "CMD_removed+"), QByteArray("CMD_removed+Ann"));
     t.g.closingAll();
-    QCOMPARE(t.last(a, "CMD_tableclosed+"), QByteArray("CMD_tableclosed+"));
+    QCOMPARE(t.last(a, "CMD_tableclosed+"), QByteArray("CMD_tableclosed+Ann"));
     for (const QByteArray &m : t.got[b])
         QVERIFY2(!isOurs(m), m.constData());
 }

@@ -35,6 +35,7 @@ struct Table {
     Tchat *chat = nullptr;
     QStringList boxes;  // message boxes shown
     QStringList sounds; // sounds the player would hear
+    QStringList questions; // questions asked, each answered yes
 
     // Joins the scripted host as `name`; with seat > 0 it is logged in there.
     explicit Table(int seat = 0, const QByteArray &name = "Ann") { open({QString::fromLatin1(name), "127.0.0.1", "x"}, QString::number(host.port()), seat, name); }
@@ -44,6 +45,10 @@ struct Table {
     {
         setProgramFolder(dir.path());
         Tchat::messageBox = [this](QWidget *, const QString &t) { boxes << t; };
+        Tchat::questionBox = [this](QWidget *, const QString &q) {
+            questions << q;
+            return true;
+        };
         program = std::make_unique<Program>(args, port);
         chat = program->forms.chat;
         QObject::connect(chat, &Tchat::soundRequested, [this](const QString &s) { sounds << s; });
@@ -96,5 +101,6 @@ struct Table {
     {
         program.reset();
         Tchat::messageBox = nullptr;
+        Tchat::questionBox = nullptr;
     }
 };
