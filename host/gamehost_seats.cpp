@@ -4,6 +4,7 @@
 #include "gamehost.h"
 
 #include "hostfields.h"
+#include "logtext.h"
 #include "wire.h"
 
 #include <QRandomGenerator>
@@ -133,7 +134,7 @@ QByteArray GameHost::newToken()
 QByteArray GameHost::who(int slot) const
 {
     const QByteArray &name = players[slot].name;
-    return "slot " + num(slot) + (name.isEmpty() ? QByteArray() : " (" + name + ")");
+    return "slot " + num(slot) + (name.isEmpty() ? QByteArray() : " (" + logtext::name(name) + ")");
 }
 
 void GameHost::closingAll()
@@ -165,7 +166,7 @@ void GameHost::receivedlogininfo(int carrier, const QByteArray &args)
         return;
     players[n].name = name;
     loggedin[n] = true;
-    m_link.log("login: " + who(n) + (version != Version ? " with version " + version : QByteArray()));
+    m_link.log("login: " + who(n) + (version != Version ? " with version " + logtext::name(version) : QByteArray()));
     if (hostSlot == 0)
         hostSlot = n;
     sendAll("CMD_newplayerinfo+" + num(n) + "+" + name);
