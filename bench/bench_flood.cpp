@@ -110,7 +110,9 @@ int main(int argc, char **argv)
         nora.send("CMD_chat+1+" + QByteArray::number(qulonglong(sentAt.size() - 1)) + "|clBlack");
     };
 
-    // At an idle table, one line at a time.
+    // At an idle table, one line at a time (once the logins' last empty
+    // messages have gone through).
+    Peer::until([] { return false; }, 100);
     for (int i = 0; i < 20; ++i) {
         const size_t before = idle.size();
         chat();
