@@ -24,8 +24,12 @@ QString Tchat::seatName(int seat) const
 void Tchat::sockRead(TSock *s, int)
 {
     const bool fits = m_framer.feed(s->Receive(), [this](QByteArray line) { receivedlist.push_back(std::move(line)); });
-    if (!fits) {
-        // A host that never ends its message is not one we can follow.
+    const bool flooded = qsizetype(receivedlist.size()) > wire::MaxQueuedMessages;
+    if (!fits || flooded) {
+        // A host that never ends its message, or sends more than the host
+        // itself would queue from a player, is not one we can follow.
+        if (flooded)
+            receivedlist.clear();
         s->Close();
         return;
     }

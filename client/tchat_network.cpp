@@ -401,6 +401,10 @@ void Tchat::grantHostRights()
 
 bool Tchat::extensionMessage(const QByteArray &name, const QByteArray &args)
 {
+    // Only a host that answered our announcement, made after our login, is
+    // ours; the answer to a claim for our seat is the one that comes first.
+    if (name == "CMD_velloc" ? !m_loggedIn : !m_ourHost && name != "CMD_reclaimed")
+        return false;
     if (name == "CMD_velloc") {
         m_ourHost = true;
         m_reconnecting = false;

@@ -4,6 +4,7 @@
 #include "gamehost.h"
 
 #include "hostfields.h"
+#include "logtext.h"
 #include "wire.h"
 
 #include <QRandomGenerator>
@@ -134,7 +135,7 @@ QByteArray GameHost::newToken()
 QByteArray GameHost::who(int slot) const
 {
     const QByteArray &name = players[slot].name;
-    return "slot " + num(slot) + (name.isEmpty() ? QByteArray() : " (" + name + ")");
+    return "slot " + num(slot) + (name.isEmpty() ? QByteArray() : " (" + logtext::name(name) + ")");
 }
 
 void GameHost::closingAll()
@@ -169,7 +170,7 @@ void GameHost::receivedlogininfo(int carrier, const QByteArray &args)
         return;
     players[n].name = name;
     loggedin[n] = true;
-    m_link.log("login: " + who(n) + (version != Version ? " with version " + version : QByteArray()));
+    m_link.log("login: " + who(n) + (version != Version ? " with version " + logtext::name(version) : QByteArray()));
     if (hostSlot == 0) {
         hostSlot = n;
         tellHostPlayerToAll();
@@ -244,17 +245,24 @@ void GameHost::computers(int carrier, const QByteArray &args)
 void GameHost::reclaimseat(int carrier, const QByteArray &args)
 {
     wire::FieldReader r(args);
-    const int seat = r.nextInt();
+    int seat = 0;
+    // A claim that names no seat is refused like a wrong token: our client
+    // waits for an answer.
+    const bool numeric = tryStrToInt(r.next(), seat);
     const QByteArray token = r.next();
     if (loggedin[carrier])
         return; // only a fresh connection may become another slot
     const bool ok = isSeat(seat) && isHeld(seat) && !players[seat].connected && !token.isEmpty()
                     && token == held[seat].token;
     if (!ok) {
-        m_link.log("seat " + num(seat) + " refused to slot " + num(carrier) + ": no seat is kept for that token");
+        m_link.log(numeric ? "seat " + num(seat) + " refused to slot " + num(carrier) + ": no seat is kept for that token"
+                           : "seat claim refused to slot " + num(carrier) + ": no seat number");
         sendSeat(carrier, "CMD_reclaimed+" + num(carrier) + "+f+");
         return;
     }
+    // The seat keeps its token until the login brings a new one, so a drop
+    // before the login keeps the seat again.
+    seatToken[seat] = held[seat].token;
     held[seat] = {};
     m_link.moveSlot(carrier, seat);
     players[carrier].connected = false;
@@ -264,6 +272,9 @@ void GameHost::reclaimseat(int carrier, const QByteArray &args)
     m_removed[seat] = false;
     m_link.log("seat " + num(seat) + " taken back by its player (was slot " + num(carrier) + ")");
     sendSeat(seat, "CMD_reclaimed+" + num(seat) + "+t+");
+    // The slot it leaves is left as by a close: a turn that waited there for
+    // a connection moves on, and the computer plays the next one.
+    handOnIfTurnOf(carrier);
 }
 
 void GameHost::kickhim(int carrier, const QByteArray &args)

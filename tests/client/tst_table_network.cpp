@@ -60,6 +60,8 @@ private slots:
     void tableEndsExplainThemselves_data();
     void tableEndsExplainThemselves();
     void hostPlayerOfATableOfItsOwn();
+    void extensionsOnlyFromAHostThatAnswered_data();
+    void extensionsOnlyFromAHostThatAnswered();
     void failedJoinsSayWhy();
     void tryAgainAndTheOtherWays();
     void hostingOnABusyPort();
@@ -177,6 +179,36 @@ void TestTableNetwork::hostPlayerOfATableOfItsOwn()
     QTRY_VERIFY(s.game().gamerunning);
     QVERIFY(!bob.chat->button_start->isVisible());
     QTRY_COMPARE(bob.chat->seatName(1), QString::fromLatin1(GameHost::DedicatedSeat1Name));
+}
+
+// A host that sends our messages before we logged in, or without answering
+// our announcement, is not one of ours: nothing it says of them counts.
+void TestTableNetwork::extensionsOnlyFromAHostThatAnswered_data()
+{
+    QTest::addColumn<int>("stage");
+    QTest::newRow("before the login") << 0;
+    QTest::newRow("logged in, no answer") << 1;
+    QTest::newRow("answered") << 2;
+}
+
+void TestTableNetwork::extensionsOnlyFromAHostThatAnswered()
+{
+    QFETCH(int, stage);
+    const bool acted = stage == 2;
+    Table t;
+    QVERIFY(t.host.waitForClient());
+    if (stage >= 1)
+        t.login(2, "Ann");
+    if (stage >= 2)
+        t.host.send("CMD_velloc+1+");
+    for (const char *m : {"CMD_youhost+", "CMD_hints+t+", "CMD_botname+1+Evil", "CMD_playerdisconnected+1+X"})
+        t.host.send(m);
+    QVERIFY(t.sync());
+    QCOMPARE(t.chat->hostRights(), acted);
+    QCOMPARE(t.chat->button_start->isVisible(), acted);
+    QCOMPARE(t.notices().contains("You are the host player of this table: you start the games."), acted);
+    QCOMPARE(t.chat->hintOffered(), acted);
+    QCOMPARE(t.chat->seatName(1), acted ? QStringLiteral("Evil") : QString());
 }
 
 void TestTableNetwork::failedJoinsSayWhy()

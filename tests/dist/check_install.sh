@@ -33,7 +33,7 @@ expected=(
   share/metainfo/$id.metainfo.xml
   share/icons/hicolor/scalable/apps/$id.svg
   share/man/man6/velloc.6.gz share/man/man6/velloc-host.6.gz share/man/man6/velloc-tally.6.gz
-  lib/systemd/system/velloc-host@.service
+  lib/systemd/system/velloc-host@.service share/doc/velloc/LICENSE
 )
 for size in 16 32 48 64 128 256; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
