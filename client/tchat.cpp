@@ -124,6 +124,19 @@ void Tchat::FormCreate()
     move(3, 3);
 
     sounds = new SoundPlayer(this);
+    // Without a sound device the player hears why once, and the menu shows
+    // sounds off until a device appears; his own choice is kept as it was.
+    connect(sounds, &SoundPlayer::deviceLost, this, [this] {
+        PlaySounds1->setChecked(false);
+        PlaySounds1->setEnabled(false);
+        notice(QStringLiteral("No sound device was found; sounds are off until one is."));
+    });
+    connect(sounds, &SoundPlayer::deviceFound, this, [this] {
+        PlaySounds1->setEnabled(true);
+        PlaySounds1->setChecked(m_soundsWanted);
+        sounds->setEnabled(m_soundsWanted);
+        notice(QStringLiteral("A sound device was found; sounds are on again."));
+    });
 
     sock->setPortName(m_gamePort);
     sock->OnRead = [this](TSock *s, int n) { guarded([&] { sockRead(s, n); }); };

@@ -444,7 +444,7 @@ private:
     int m_targetCursor = 0; // the toe chosen from the keyboard, 0 none
     int m_handCursor = 0;   // hand number of the bone that takes the focus
     QString m_lastAnnouncement;
-    bool m_soundNoticeShown = false;
+    bool m_soundsWanted = true; // the player's "Play Sounds", whatever the device
 
     wire::Framer m_framer;
     wire::Framer m_lobbyFramer; // what the lobby says is read and let go

@@ -90,6 +90,7 @@ void Tchat::createMenus()
 
     QMenu *options = menuBar()->addMenu(QStringLiteral("&Options"));
     PlaySounds1 = add(options, QStringLiteral("PlaySounds1"), QStringLiteral("Play &Sounds"), [this] {
+        m_soundsWanted = PlaySounds1->isChecked();
         sounds->setEnabled(PlaySounds1->isChecked());
         savePreference(QStringLiteral("Playsounds"));
     });

@@ -3,6 +3,7 @@
 // cleanly. Tells its operator what happens, one line per event on stderr.
 #include "failure.h"
 #include "tserver.h"
+#include "version.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -35,6 +36,7 @@ const char *const HelpText =
     "  --port N    listen on TCP port N (default 7772; 0 picks a free port)\n"
     "  --quiet     do not log connections, logins and games to standard error\n"
     "  --help      show this text and end\n"
+    "  --version   show the version and end\n"
     "\n"
     "It prints \"velloc-host: listening on port N\" on standard output once it\n"
     "listens, and stops on SIGINT or SIGTERM, telling the players first.\n";
@@ -55,6 +57,10 @@ int main(int argc, char **argv)
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--help") || args[i] == QLatin1String("-h")) {
             std::fputs(HelpText, stdout);
+            return 0;
+        }
+        if (args[i] == QLatin1String("--version")) {
+            std::printf("velloc-host %s\n", VELLOC_VERSION);
             return 0;
         }
         if (args[i] == QLatin1String("--port") && i + 1 < args.size())

@@ -23,7 +23,7 @@ if ! (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work")
   echo "FAIL: cpack -G DEB"
   exit 1
 fi
-deb=$work/velloc_1.0.1_$(dpkg --print-architecture).deb
+deb=$work/velloc_1.0.1.2_$(dpkg --print-architecture).deb
 if [ ! -f "$deb" ]; then
   ls "$work"
   echo "FAIL: $(basename "$deb") was not made"
@@ -32,7 +32,7 @@ fi
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = velloc ] || fail "Package: $(field Package)"
-[ "$(field Version)" = 1.0.1 ] || fail "Version: $(field Version)"
+[ "$(field Version)" = 1.0.1.2 ] || fail "Version: $(field Version)"
 [ "$(field Section)" = games ] || fail "Section: $(field Section)"
 
 # The files, as dpkg would unpack them.

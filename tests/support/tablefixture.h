@@ -5,6 +5,7 @@
 #include "fakehost.h"
 #include "paths.h"
 #include "program.h"
+#include "sounds.h"
 #include "tchat.h"
 
 #include <QFile>
@@ -44,6 +45,8 @@ struct Table {
     void open(const QStringList &args, const QString &port, int seat, const QByteArray &name)
     {
         setProgramFolder(dir.path());
+        // Tests hear no sound; they act as if a device were there.
+        SoundPlayer::deviceProbe = [] { return true; };
         Tchat::messageBox = [this](QWidget *, const QString &t) { boxes << t; };
         Tchat::questionBox = [this](QWidget *, const QString &q) {
             questions << q;
