@@ -19,11 +19,11 @@ TServer::TServer(QObject *parent)
     socktimer.setInterval(10);
     connect(&socktimer, &QTimer::timeout, this, [this] { guarded([&] { socktimerTimer(); }); });
     timer1.setInterval(1000);
-    connect(&timer1, &QTimer::timeout, this, [this] { guarded([&] { m_game.stepTick(); }); });
+    connect(&timer1, &QTimer::timeout, this, [this] { guarded([&] { m_game.stepTick(); }); changed(); });
     m_loginTimer.setSingleShot(true);
     connect(&m_loginTimer, &QTimer::timeout, this, [this] { guarded([&] { checkLogins(); }); });
     computertimer.setSingleShot(true);
-    connect(&computertimer, &QTimer::timeout, this, [this] { guarded([&] { m_game.computerTick(); }); });
+    connect(&computertimer, &QTimer::timeout, this, [this] { guarded([&] { m_game.computerTick(); }); changed(); });
 }
 
 TServer::~TServer()
@@ -169,6 +169,7 @@ void TServer::socktimerTimer()
     if (q.slot >= 1 && q.slot <= GameHost::MaxSlots && m_conn[q.slot] == q.conn) {
         --m_queuedCount[q.slot];
         m_game.dispatch(q.slot, q.text);
+        changed();
     }
     if (receivedlist.empty())
         socktimer.stop();
@@ -204,6 +205,7 @@ void TServer::tempsockInfo(TSock *sock, TSocketInfo, const QString &msg)
     // own OnRead) has returned.
     sock->deleteLater();
     m_game.slotClosed(slot);
+    changed();
 }
 
 void TServer::disconnectsock(int slot)
