@@ -4,8 +4,6 @@
 #include "gamehost.h"
 #include "hostaddress.h"
 
-#include <QHostAddress>
-
 namespace {
 
 bool isControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029; }

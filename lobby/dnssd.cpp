@@ -14,6 +14,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
+
 #include <sys/time.h>
 
 // --- Avahi's main loop on Qt's --------------------------------------------
@@ -29,8 +31,8 @@ struct AvahiWatch {
 
 struct AvahiTimeout {
     QTimer timer;
-    AvahiTimeoutCallback callback;
-    void *userdata;
+    AvahiTimeoutCallback callback = nullptr;
+    void *userdata = nullptr;
 };
 
 namespace dnssd {
@@ -81,11 +83,13 @@ private:
         timeval now;
         gettimeofday(&now, nullptr);
         const qint64 ms = (qint64(tv->tv_sec) - now.tv_sec) * 1000 + (qint64(tv->tv_usec) - now.tv_usec) / 1000;
-        t->timer.start(int(qBound<qint64>(0, ms, 24 * 3600 * 1000)));
+        t->timer.start(int(std::clamp<qint64>(ms, 0, 24 * 3600 * 1000)));
     }
     static AvahiTimeout *timeoutNew(const AvahiPoll *, const struct timeval *tv, AvahiTimeoutCallback cb, void *ud)
     {
-        auto *t = new AvahiTimeout{{}, cb, ud};
+        auto *t = new AvahiTimeout;
+        t->callback = cb;
+        t->userdata = ud;
         t->timer.setSingleShot(true);
         QObject::connect(&t->timer, &QTimer::timeout, [t] { t->callback(t, t->userdata); });
         arm(t, tv);
