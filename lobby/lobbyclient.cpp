@@ -375,6 +375,11 @@ void LobbyClient::setTable(const std::optional<TableSummary> &table)
 
 void LobbyClient::dropped(const QString &why)
 {
+    // libstrophe has closed the socket: no more waiting on it.
+    if (m_readable)
+        m_readable->setEnabled(false);
+    if (m_writable)
+        m_writable->setEnabled(false);
     if (!m_started || m_releasing)
         return;
     QString text;

@@ -161,6 +161,9 @@ public:
     QTemporaryDir dir;
     QString why; // why it could not start
 
+    // The bus's address goes into the environment at once: libdbus reads it
+    // only the first time anything asks for the system bus.
+    TestAvahi() { qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + dir.filePath(QStringLiteral("bus")).toUtf8()); }
     ~TestAvahi() { stop(); }
 
     bool start()
@@ -193,7 +196,8 @@ public:
                           "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\" "
                           "\"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n<busconfig><type>system</type>"
                           "<listen>unix:path=%1</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-                          "<allow send_destination=\"*\"/><allow own=\"*\"/><allow user=\"*\"/></policy></busconfig>\n")
+                          "<allow send_destination=\"*\"/><allow receive_sender=\"*\"/><allow own=\"*\"/><allow user=\"*\"/>"
+                          "</policy></busconfig>\n")
                           .arg(bus)
                           .toUtf8());
         busConf.close();
@@ -212,7 +216,6 @@ public:
             why = QStringLiteral("the private bus did not start");
             return false;
         }
-        qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + bus.toUtf8());
         m_avahi = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         m_avahi->setProcessEnvironment(env);
