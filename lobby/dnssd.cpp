@@ -148,8 +148,7 @@ Daemon::Daemon(QObject *parent) : QObject(parent), m_poll(std::make_unique<QtPol
     // NO_FAIL: without a daemon we wait for one to start.
     m_client = avahi_client_new(&m_poll->api, AVAHI_CLIENT_NO_FAIL, &Callbacks::client, this, &error);
     if (!m_client)
-        m_problem = QStringLiteral("Tables on this network cannot be found: %1.")
-                        .arg(QString::fromUtf8(avahi_strerror(error)));
+        m_problem = QString::fromUtf8(avahi_strerror(error));
 }
 
 Daemon::~Daemon()
@@ -165,8 +164,8 @@ void Daemon::clientState(AvahiClient *c, int state)
     const bool running = state == AVAHI_CLIENT_S_RUNNING || state == AVAHI_CLIENT_S_REGISTERING
                          || state == AVAHI_CLIENT_S_COLLISION;
     m_problem = running ? QString()
-                        : QStringLiteral("Tables on this network cannot be found: the network discovery service "
-                                         "(avahi-daemon) is not running on this computer.");
+                        : QStringLiteral("the network discovery service (avahi-daemon) is not running on this "
+                                         "computer");
     if (state == AVAHI_CLIENT_FAILURE) {
         // The daemon went away: wait for it to come back, with a new client.
         QTimer::singleShot(0, this, [this] {
@@ -281,7 +280,7 @@ Browser::Browser(QObject *parent) : QObject(parent), m_daemon(std::make_unique<D
         stopAll();
         if (running)
             start();
-        emit problemChanged(m_daemon->problem());
+        emit problemChanged(problem());
     });
     if (m_daemon->running())
         start();

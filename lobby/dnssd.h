@@ -36,8 +36,13 @@ public:
     ~Daemon() override;
     AvahiClient *client() const { return m_client; }
     bool running() const { return m_running; }
-    // One sentence for the player while the daemon is missing; empty when running.
+    // Why the daemon cannot be used, in words for the player; empty when running.
     QString problem() const { return m_problem; }
+    // problem() as a sentence after what cannot be done; empty when running.
+    QString sentence(const QString &what) const
+    {
+        return m_problem.isEmpty() ? QString() : QStringLiteral("%1: %2.").arg(what, m_problem);
+    }
 
 signals:
     // Running or not; on false every group, browser and resolver is gone.
@@ -61,7 +66,7 @@ public:
     void update(const TableSummary &summary);
     // The service name in use (Avahi renames on a clash), empty until registered.
     QString serviceName() const { return m_registered ? m_name : QString(); }
-    QString problem() const { return m_daemon->problem(); }
+    QString problem() const { return m_daemon->sentence(QStringLiteral("The table is not announced on this network")); }
 
 signals:
     void registered(const QString &name);
@@ -85,7 +90,7 @@ public:
     explicit Browser(QObject *parent = nullptr);
     ~Browser() override;
     const QMap<QString, TableSummary> &tables() const { return m_tables; }
-    QString problem() const { return m_daemon->problem(); }
+    QString problem() const { return m_daemon->sentence(QStringLiteral("Tables on this network cannot be found")); }
 
 signals:
     // A table came or changed (key: its service name).

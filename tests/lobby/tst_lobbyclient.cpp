@@ -9,6 +9,7 @@
 #include <strophe.h>
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -237,6 +238,45 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(b.state(), LobbyClient::Online, 40000);
         QTRY_COMPARE_WITH_TIMEOUT(a.state(), LobbyClient::Online, 40000);
         QTRY_VERIFY(b.tables().contains(QStringLiteral("Hal")));
+    }
+
+    void dedicatedTableListsItself()
+    {
+        LobbyClient b;
+        QVERIFY(b.start(server.server(), QStringLiteral("Kim")));
+        QTRY_COMPARE_WITH_TIMEOUT(b.state(), LobbyClient::Online, 15000);
+        QProcess host;
+        host.start(QStringLiteral(VELLOC_BIN_DIR "/velloc-host"),
+                   {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--no-announce"),
+                    QStringLiteral("--lobby"), server.server(), QStringLiteral("--public-address"),
+                    QStringLiteral("198.51.100.9:7790"), QStringLiteral("--name"), QStringLiteral("Den")});
+        QVERIFY(host.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(b.tables().contains(QStringLiteral("Den")), 20000);
+        const TableSummary t = b.tables().value(QStringLiteral("Den"));
+        QCOMPARE(t.addressText(), QStringLiteral("198.51.100.9:7790"));
+        QCOMPARE(t.seatsText(), QStringLiteral("0 of 6"));
+        QVERIFY(t.internet);
+        host.terminate();
+        QVERIFY(host.waitForFinished(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(!b.tables().contains(QStringLiteral("Den")), 15000);
+    }
+
+    void dedicatedTableRefusesBadOptions_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("lobby without address") << QStringList{"--lobby", "lobby.example.org"};
+        QTest::newRow("bad public address") << QStringList{"--lobby", "l.org", "--public-address", "a b:1"};
+        QTest::newRow("bad lobby port") << QStringList{"--lobby", "l.org:0", "--public-address", "h:1"};
+        QTest::newRow("name of two lines") << QStringList{"--name", "a\nb"};
+        QTest::newRow("lobby without value") << QStringList{"--lobby"};
+    }
+    void dedicatedTableRefusesBadOptions()
+    {
+        QFETCH(QStringList, options);
+        QProcess host;
+        host.start(QStringLiteral(VELLOC_BIN_DIR "/velloc-host"), QStringList{QStringLiteral("--port"), QStringLiteral("0")} + options);
+        QVERIFY(host.waitForFinished(10000));
+        QCOMPARE(host.exitCode(), 2);
     }
 
     void certificates_data()
