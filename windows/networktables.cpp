@@ -8,7 +8,7 @@
 #include "tablelistview.h"
 
 #include <QCheckBox>
-#include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
@@ -62,16 +62,14 @@ NetworkTables::NetworkTables(QWidget *parent) : QWidget(parent)
     check_lobby = box(QStringLiteral("List my table in the online lobby"), QStringLiteral("check_lobby"), this);
     check_local = box(QStringLiteral("also list my local addresses"), QStringLiteral("check_local"), this);
 
-    auto *grid = new QGridLayout(this);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->addWidget(title, 0, 0, 1, 2);
-    grid->addWidget(list_network, 1, 0, 3, 1);
-    grid->addWidget(button_netjoin, 1, 1);
-    grid->addWidget(button_lobby, 2, 1);
-    grid->addWidget(label_network, 4, 0, 1, 2);
-    grid->addWidget(check_lobby, 5, 0, 1, 2);
-    grid->addWidget(check_local, 6, 0, 1, 2);
-    grid->setColumnStretch(0, 1);
+    title->setGeometry(0, 0, 330, 22);
+    list_network->setGeometry(ListRect);
+    button_netjoin->setGeometry(JoinButtonRect);
+    button_lobby->setGeometry(LobbyButtonRect);
+    label_network->setGeometry(0, 130, 448, 18);
+    check_lobby->setGeometry(0, 150, 448, 20);
+    check_local->setGeometry(20, 171, 428, 20);
+    list_network->header()->resizeSection(0, 110);
 
     connect(list_network, &TableListView::joinRequested, this, [this](const QString &, const TableSummary &t) {
         if (join)

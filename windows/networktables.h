@@ -4,6 +4,7 @@
 // whether a hosted table is listed there (and with local addresses too).
 #pragma once
 
+#include <QRect>
 #include <QWidget>
 
 #include <functional>
@@ -21,6 +22,12 @@ class NetworkTables : public QWidget {
     Q_OBJECT
 public:
     explicit NetworkTables(QWidget *parent = nullptr);
+
+    // Fixed places inside the widget (448 x 192), shared with the
+    // end-to-end test.
+    static constexpr QRect ListRect{0, 24, 330, 104};
+    static constexpr QRect JoinButtonRect{340, 24, 108, 28};
+    static constexpr QRect LobbyButtonRect{340, 60, 108, 28};
     ~NetworkTables() override;
 
     // The program wires these: join a listed table, open the lobby window.

@@ -10,8 +10,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGridLayout>
-#include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,8 +19,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSplitter>
-#include <QVBoxLayout>
 
 namespace {
 const QString Section = QStringLiteral("Chickenfoot");
@@ -59,7 +56,7 @@ Tlobby::Tlobby(Forms &forms, LobbyHub &hub, QWidget *parent) : QDialog(parent), 
             p->button_joinClick();
         }
     };
-    resize(760, 560);
+    setFixedSize(WindowSize);
 
     combo_server = new QComboBox(this);
     combo_server->setObjectName(QStringLiteral("combo_server"));
@@ -100,46 +97,29 @@ Tlobby::Tlobby(Forms &forms, LobbyHub &hub, QWidget *parent) : QDialog(parent), 
     button_send = button(QStringLiteral("&Send"), QStringLiteral("button_send"), this);
     button_close = button(QStringLiteral("&Close"), QStringLiteral("button_close"), this);
 
-    auto *top = new QGridLayout;
-    top->addWidget(buddyLabel(QStringLiteral("Lobby &server:"), combo_server, this), 0, 0);
-    top->addWidget(combo_server, 0, 1);
-    top->addWidget(buddyLabel(QStringLiteral("Your &name:"), edit_name, this), 0, 2);
-    top->addWidget(edit_name, 0, 3);
-    top->addWidget(button_connect, 0, 4);
-    top->addWidget(label_status, 1, 0, 1, 5);
-
-    auto *tablesBox = new QWidget(this);
-    auto *tablesLayout = new QVBoxLayout(tablesBox);
-    tablesLayout->setContentsMargins(0, 0, 0, 0);
-    tablesLayout->addWidget(buddyLabel(QStringLiteral("Open &tables:"), list_tables, tablesBox));
-    tablesLayout->addWidget(list_tables);
-    tablesLayout->addWidget(button_join, 0, Qt::AlignLeft);
-    auto *peopleBox = new QWidget(this);
-    auto *peopleLayout = new QVBoxLayout(peopleBox);
-    peopleLayout->setContentsMargins(0, 0, 0, 0);
-    peopleLayout->addWidget(buddyLabel(QStringLiteral("&People:"), list_people, peopleBox));
-    peopleLayout->addWidget(list_people);
-    peopleLayout->addWidget(button_ignore, 0, Qt::AlignLeft);
-    auto *upper = new QSplitter(Qt::Horizontal, this);
-    upper->addWidget(tablesBox);
-    upper->addWidget(peopleBox);
-    upper->setStretchFactor(0, 3);
-    upper->setStretchFactor(1, 1);
-
-    auto *chatLine = new QHBoxLayout;
-    chatLine->addWidget(edit_chat);
-    chatLine->addWidget(button_send);
-    auto *bottom = new QHBoxLayout;
-    bottom->addStretch();
-    bottom->addWidget(button_close);
-
-    auto *all = new QVBoxLayout(this);
-    all->addLayout(top);
-    all->addWidget(upper, 3);
-    all->addWidget(buddyLabel(QStringLiteral("C&hat:"), edit_chat, this));
-    all->addWidget(memo_chat, 2);
-    all->addLayout(chatLine);
-    all->addLayout(bottom);
+    const auto place = [this](QWidget *w, const QRect &r) { w->setGeometry(r); };
+    const auto caption = [this](const QString &text, QWidget *buddy, const QRect &r) {
+        buddyLabel(text, buddy, this)->setGeometry(r);
+    };
+    caption(QStringLiteral("Lobby &server:"), combo_server, {12, 10, 96, 26});
+    place(combo_server, ServerBoxRect);
+    caption(QStringLiteral("Your &name:"), edit_name, {340, 10, 78, 26});
+    place(edit_name, NameEditRect);
+    place(button_connect, ConnectButtonRect);
+    place(label_status, StatusRect);
+    caption(QStringLiteral("Open &tables:"), list_tables, {12, 80, 300, 20});
+    place(list_tables, TablesRect);
+    place(button_join, JoinButtonRect);
+    caption(QStringLiteral("&People:"), list_people, {564, 80, 184, 20});
+    place(list_people, PeopleRect);
+    place(button_ignore, IgnoreButtonRect);
+    caption(QStringLiteral("C&hat:"), edit_chat, {12, 358, 300, 20});
+    place(memo_chat, ChatLogRect);
+    place(edit_chat, ChatEditRect);
+    place(button_send, SendButtonRect);
+    place(button_close, CloseButtonRect);
+    list_tables->header()->resizeSection(0, 130);
+    list_tables->header()->resizeSection(1, 130);
 
     // Return in the chat line sends it, not the default button.
     edit_chat->installEventFilter(this);

@@ -9,6 +9,8 @@
 #include "forms.h"
 
 #include <QDialog>
+#include <QRect>
+#include <QSize>
 #include <QStringList>
 
 #include <functional>
@@ -27,6 +29,20 @@ class Tlobby : public QDialog {
     Q_OBJECT
 public:
     static constexpr int MaxRecentServers = 5;
+    // Fixed places in the client area, shared with the end-to-end test.
+    static constexpr QSize WindowSize{760, 566};
+    static constexpr QRect ServerBoxRect{110, 10, 220, 26};
+    static constexpr QRect NameEditRect{420, 10, 160, 26};
+    static constexpr QRect ConnectButtonRect{592, 9, 156, 28};
+    static constexpr QRect StatusRect{12, 42, 736, 36};
+    static constexpr QRect TablesRect{12, 102, 540, 216};
+    static constexpr QRect JoinButtonRect{12, 324, 100, 28};
+    static constexpr QRect PeopleRect{564, 102, 184, 216};
+    static constexpr QRect IgnoreButtonRect{564, 324, 100, 28};
+    static constexpr QRect ChatLogRect{12, 380, 736, 110};
+    static constexpr QRect ChatEditRect{12, 496, 630, 26};
+    static constexpr QRect SendButtonRect{648, 495, 100, 28};
+    static constexpr QRect CloseButtonRect{648, 530, 100, 28};
 
     Tlobby(Forms &forms, LobbyHub &hub, QWidget *parent = nullptr);
 
