@@ -319,9 +319,10 @@ void LobbyClient::pump()
         xmpp_run_once(ctx, 0);
     if (!self || m_ctx != ctx || !m_conn)
         return;
-    // Write interest only while something waits to go out, or while connecting.
+    // Write interest only while the connection is being made or something
+    // waits to go out: a writable socket is nearly always writable.
     if (m_writable)
-        m_writable->setEnabled(!m_joined || xmpp_conn_send_queue_len(m_conn) > 0);
+        m_writable->setEnabled(xmpp_conn_is_connecting(m_conn) || xmpp_conn_send_queue_len(m_conn) > 0);
 }
 
 void LobbyClient::connected()
@@ -527,8 +528,6 @@ int LobbyClient::onPresence(xmpp_stanza_t *stanza)
         if (m_nick != m_wantedNick)
             emit nickChanged(m_nick, true);
         setState(Online);
-        if (m_writable)
-            m_writable->setEnabled(xmpp_conn_send_queue_len(m_conn) > 0);
     }
     return 1;
 }

@@ -11,8 +11,8 @@
 #include "tplayothers.h"
 #include "tserver.h"
 
-#include "hostaddress.h"
 
+#include <QHostAddress>
 #include <QPointer>
 
 HostedTable::HostedTable(Forms &forms, quint16 port, bool waitForRouter)
@@ -43,12 +43,25 @@ void HostedTable::notice(const QString &text)
         m_forms.chat->addlinetochat(text, look::NoticeBlue);
 }
 
+bool HostedTable::publicAddress(const QString &address)
+{
+    const QHostAddress a(address);
+    if (a.isNull() || a.protocol() != QAbstractSocket::IPv4Protocol)
+        return false;
+    for (const auto &[net, bits] : {std::pair{"10.0.0.0", 8}, {"172.16.0.0", 12}, {"192.168.0.0", 16},
+                                   {"100.64.0.0", 10}, {"169.254.0.0", 16}, {"127.0.0.0", 8}, {"0.0.0.0", 8}})
+        if (a.isInSubnet(QHostAddress(QString::fromLatin1(net)), bits))
+            return false;
+    return true;
+}
+
 void HostedTable::routerResult(bool mapped, const QString &externalAddress, quint16 externalPort)
 {
     if (!m_inLobby)
         return;
-    HostAddress check;
-    if (mapped && hostaddress::parse(externalAddress, 0, &check) && !externalAddress.isEmpty()) {
+    // A router behind another router (or a carrier's NAT) reports an address
+    // of that inner network: no use to players on the internet.
+    if (mapped && publicAddress(externalAddress)) {
         list(externalAddress, externalPort ? externalPort : m_port, true);
         return;
     }

@@ -26,6 +26,9 @@ public:
     // The router's answer (PortMapper's result).
     void routerResult(bool mapped, const QString &externalAddress, quint16 externalPort);
     TableListing *listing() const { return m_listing.get(); }
+    // An IPv4 address players on the internet can reach (not a private,
+    // shared, link-local or loopback one).
+    static bool publicAddress(const QString &address);
 
 private:
     void list(const QString &host, quint16 port, bool internet);

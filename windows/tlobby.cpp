@@ -101,7 +101,7 @@ Tlobby::Tlobby(Forms &forms, LobbyHub &hub, QWidget *parent) : QDialog(parent), 
     const auto caption = [this](const QString &text, QWidget *buddy, const QRect &r) {
         buddyLabel(text, buddy, this)->setGeometry(r);
     };
-    caption(QStringLiteral("Lobby &server:"), combo_server, {12, 10, 96, 26});
+    caption(QStringLiteral("Lobby ser&ver:"), combo_server, {12, 10, 96, 26});
     place(combo_server, ServerBoxRect);
     caption(QStringLiteral("Your &name:"), edit_name, {340, 10, 78, 26});
     place(edit_name, NameEditRect);

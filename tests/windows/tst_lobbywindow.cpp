@@ -4,6 +4,7 @@
 // person, the stale list while the server is down and its recovery, and
 // the lobby servers it remembers.
 #include "forms.h"
+#include "hostedtable.h"
 #include "lobbyhub.h"
 #include "lobbyservers.h"
 #include "paths.h"
@@ -116,6 +117,29 @@ private slots:
         QFETCH(QString, added);
         QFETCH(QStringList, after);
         QCOMPARE(Tlobby::addRecentServer(before, added), after);
+    }
+
+    // A hosted table is listed at the router's address only when players on
+    // the internet can reach it.
+    void routerAddressIsPublic_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("reachable");
+        QTest::newRow("public") << "203.0.113.7" << true;
+        QTest::newRow("just outside 172.16/12") << "172.32.0.1" << true;
+        QTest::newRow("home network") << "192.168.1.20" << false;
+        QTest::newRow("10/8") << "10.1.2.3" << false;
+        QTest::newRow("172.16/12") << "172.20.0.1" << false;
+        QTest::newRow("carrier NAT") << "100.64.0.9" << false;
+        QTest::newRow("self-assigned") << "169.254.3.4" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("a name") << "router.home" << false;
+    }
+    void routerAddressIsPublic()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, reachable);
+        QCOMPARE(HostedTable::publicAddress(address), reachable);
     }
 
 private:
