@@ -149,22 +149,17 @@ private slots:
         QVERIFY(why.contains(QStringLiteral("wait")));
     }
 
+    // Every field's checks are in tst_tablesummary; here a few bad payloads
+    // come through a real room.
     void strangerPayloads_data()
     {
         QTest::addColumn<QByteArray>("attributes");
         QTest::addColumn<bool>("shown");
         QTest::newRow("good") << goodAttributes << true;
         QTest::newRow("seven seated") << QByteArray(goodAttributes).replace("seated='2'", "seated='7'") << false;
-        QTest::newRow("port 0") << QByteArray(goodAttributes).replace("port='7772'", "port='0'") << false;
-        QTest::newRow("port too big") << QByteArray(goodAttributes).replace("port='7772'", "port='70000'") << false;
         QTest::newRow("blank in host") << QByteArray(goodAttributes).replace("198.51.100.4", "a b") << false;
-        QTest::newRow("port in host") << QByteArray(goodAttributes).replace("198.51.100.4", "h:1") << false;
         QTest::newRow("long name") << QByteArray(goodAttributes).replace("'Cy'", "'" + QByteArray(41, 'n') + "'")
                                    << false;
-        QTest::newRow("no name") << QByteArray(goodAttributes).replace("name='Cy' ", "") << false;
-        QTest::newRow("round past rounds") << QByteArray(goodAttributes).replace("round='3'", "round='6'") << false;
-        QTest::newRow("negative watchers") << QByteArray(goodAttributes).replace("watchers='1'", "watchers='-1'")
-                                           << false;
         QByteArray many = goodAttributes;
         for (int i = 0; i < 20; ++i)
             many += " x" + QByteArray::number(i) + "='1'";
