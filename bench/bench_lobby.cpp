@@ -136,6 +136,10 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    // Qt's own first-window costs (fonts, style) are not the lobby's.
+    QWidget warm;
+    warm.show();
+    QCoreApplication::processEvents();
     const long rssBefore = rssKb();
     Forms forms;
     LobbyHub hub;
@@ -178,7 +182,8 @@ int main(int argc, char **argv)
     std::printf("  window while tables change %d times a second: %.1f ms processor time per second "
                 "(%d changes seen in %.1f s)\n",
                 UpdatesPerSecond, cpu / seconds, updates, seconds);
-    std::printf("  memory of the lobby window with its list: %ld kB resident\n", rssAfter - rssBefore);
+    std::printf("  memory of the lobby window with its list and the lobby connection: %ld kB resident\n",
+                rssAfter - rssBefore);
     tables.kill();
     tables.waitForFinished(5000);
     return 0;
