@@ -10,6 +10,7 @@
 #include "sounds.h"
 #include "tablewidgets.h"
 #include "tabout.h"
+#include "tlobby.h"
 #include "tdownload.h"
 #include "tgamestart.h"
 #include "thelp.h"
@@ -85,6 +86,10 @@ void Tchat::createMenus()
     StartGame1->setEnabled(false);
     PlaywithOthers1 = add(file, QStringLiteral("PlaywithOthers1"), QStringLiteral("&Play with Others..."),
                           [this] { PlaywithOthers1Click(); });
+    add(file, QStringLiteral("OnlineLobby1"), QStringLiteral("Online &Lobby..."), [this] {
+        if (m_forms.lobby)
+            m_forms.lobby->popup();
+    });
     file->addSeparator();
     Exit1 = add(file, QStringLiteral("Exit1"), QStringLiteral("E&xit"), [this] { Exit1Click(); });
 

@@ -20,11 +20,11 @@ TServer::TServer(QObject *parent)
     socktimer.setInterval(10);
     connect(&socktimer, &QTimer::timeout, this, [this] { guarded([&] { socktimerTimer(); }); });
     timer1.setInterval(1000);
-    connect(&timer1, &QTimer::timeout, this, [this] { guarded([&] { m_game.stepTick(); }); });
+    connect(&timer1, &QTimer::timeout, this, [this] { guarded([&] { m_game.stepTick(); }); changed(); });
     m_loginTimer.setSingleShot(true);
     connect(&m_loginTimer, &QTimer::timeout, this, [this] { guarded([&] { checkLogins(); }); });
     computertimer.setSingleShot(true);
-    connect(&computertimer, &QTimer::timeout, this, [this] { guarded([&] { m_game.computerTick(); }); });
+    connect(&computertimer, &QTimer::timeout, this, [this] { guarded([&] { m_game.computerTick(); }); changed(); });
 }
 
 TServer::~TServer()
@@ -176,6 +176,7 @@ void TServer::serveOne()
     for (int slot = 1; slot <= GameHost::MaxSlots; ++slot)
         if (m_conn[slot] == m.conn) {
             m_game.dispatch(slot, m.text);
+            changed();
             return;
         }
 }
@@ -209,6 +210,7 @@ void TServer::tempsockInfo(TSock *sock, TSocketInfo, const QString &msg)
     // own OnRead) has returned.
     sock->deleteLater();
     m_game.slotClosed(slot);
+    changed();
 }
 
 void TServer::disconnectsock(int slot)

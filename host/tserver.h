@@ -43,6 +43,8 @@ public:
     // Receives one line per event at the table (connections, logins,
     // games, removals); velloc-host writes them to standard error.
     std::function<void(const QByteArray &line)> eventLog;
+    // Called after anything that may change the seats or the game.
+    std::function<void()> tableChanged;
 
     TSock *slotSocket(int slot) const { return m_socks[slot]; }
     qsizetype queuedMessages() const { return qsizetype(receivedlist.size()); }
@@ -61,6 +63,7 @@ private:
     void dropQueued(quint64 conn);
     void closeLater(int slot, quint64 conn);
     int slotOf(TSock *sock) const;
+    void changed() { if (tableChanged) tableChanged(); }
 
     // HostLink
     void sendTo(int slot, const QByteArray &message) override;

@@ -3,8 +3,11 @@
 #include "ansi.h"
 #include "hostaddress.h"
 #include "look.h"
+#include "networktables.h"
 #include "paths.h"
 #include "settingsfile.h"
+#include "tablesummary.h"
+#include "tlobby.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -186,6 +189,17 @@ Tplayothers::Tplayothers(Forms &forms, QWidget *parent) : QDialog(parent), m_for
     caption(QStringLiteral("host, host:port or [IPv6 address]:port"), this, {120, 420, 344, 18}, 11, false);
 
     rule(this, 444);
+    networkTables = new NetworkTables(this);
+    networkTables->setGeometry(NetworkTablesRect);
+    networkTables->join = [this](const TableSummary &t) {
+        combo_address->setEditText(t.addressText());
+        button_joinClick();
+    };
+    networkTables->openLobby = [this] {
+        if (m_forms.lobby)
+            m_forms.lobby->popup();
+    };
+    rule(this, 652);
     button_close = button(QStringLiteral("Close"), QStringLiteral("button_close"), this, CloseButtonRect);
 
     connect(edit_port, &QLineEdit::textChanged, this, &Tplayothers::edit_portChange);

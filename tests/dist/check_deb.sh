@@ -60,7 +60,7 @@ dpkg-deb -c "$deb" | awk '{print $2}' | grep -vx 'root/root' && fail "files not 
 
 # The unit in the package starts the packaged program.
 dpkg-deb -x "$deb" "$work/root"
-grep -qx 'ExecStart=/usr/games/velloc-host --port %i' "$work/root/usr/lib/systemd/system/velloc-host@.service" ||
+grep -qxF 'ExecStart=/usr/games/velloc-host --port %i --name=${VELLOC_NAME} $VELLOC_HOST_OPTIONS' "$work/root/usr/lib/systemd/system/velloc-host@.service" ||
   fail "the packaged unit's ExecStart: $(grep ExecStart "$work/root/usr/lib/systemd/system/velloc-host@.service")"
 # Stripped: the debugging information stays in the build folder.
 for p in velloc velloc-host velloc-tally; do

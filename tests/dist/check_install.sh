@@ -128,7 +128,7 @@ done
 
 # The service unit runs the installed program, one table per port.
 unit=$prefix/lib/systemd/system/velloc-host@.service
-grep -qx "ExecStart=$prefix/bin/velloc-host --port %i" "$unit" || fail "the unit's ExecStart: $(grep ExecStart "$unit")"
+grep -qxF "ExecStart=$prefix/bin/velloc-host --port %i --name=\${VELLOC_NAME} \$VELLOC_HOST_OPTIONS" "$unit" || fail "the unit's ExecStart: $(grep ExecStart "$unit")"
 for key in DynamicUser=yes NoNewPrivileges=yes ProtectSystem=strict PrivateTmp=yes ProtectHome=yes Restart=on-failure; do
   grep -qx "$key" "$unit" || fail "the unit lacks $key"
 done
