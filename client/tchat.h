@@ -144,6 +144,8 @@ public:
     QStringList othersAtMyTable() const;
     // The host player as this window knows him: "You", his name, or empty.
     QString hostPlayerName() const;
+    // What a game started now would be: "Ann, Bob and 2 computer players".
+    QString gameSummary(int computerPlayers) const;
     // The record of the game, and its standings at the last round end.
     const GameLog &gameLog() const { return m_gameLog; }
     bool gameLogShown() const { return m_gameLogOn; }

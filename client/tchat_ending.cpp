@@ -44,6 +44,35 @@ QString Tchat::hostPlayerName() const
     return name == QLatin1String("<Waiting>") || name == botName(slot) ? QString() : name;
 }
 
+QString Tchat::gameSummary(int computerPlayers) const
+{
+    // The host's rule: seat 2 when nobody sits there (and seat 1 at a table
+    // of its own), then one more empty seat from 3 on for each above one.
+    QStringList names;
+    std::array<bool, Seats + 1> empty{};
+    for (int s = 1; s <= Seats; ++s) {
+        const QString n = seatName(s);
+        empty[size_t(s)] = n == QLatin1String("<Waiting>") || n.isEmpty() || n == botName(s);
+        if (!empty[size_t(s)])
+            names << (s == m_ownSeat ? QStringLiteral("You") : n);
+    }
+    int computers = (empty[2] ? 1 : 0) + (empty[1] && !m_seat1Bot.isEmpty() ? 1 : 0);
+    for (int s = 3, more = computerPlayers - 1; s <= Seats && more > 0; ++s)
+        if (empty[size_t(s)]) {
+            ++computers;
+            --more;
+        }
+    if (computers > 0)
+        names << (computers == 1 ? QStringLiteral("1 computer player")
+                                 : QStringLiteral("%1 computer players").arg(computers));
+    if (names.isEmpty())
+        return {};
+    const QString who = names.size() == 1 ? names.first()
+                                          : names.mid(0, names.size() - 1).join(QStringLiteral(", "))
+                                                + QStringLiteral(" and ") + names.last();
+    return QStringLiteral("The game: %1.").arg(who);
+}
+
 void Tchat::showWaiting()
 {
     if (m_gameRunning || !m_loggedIn || m_offer != Offer::None)

@@ -94,6 +94,7 @@ public:
 protected:
     void showEvent(QShowEvent *e) override;
     void hideEvent(QHideEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
     void loadSettings();

@@ -233,7 +233,13 @@ void TestTableSettings::gameStartDialog()
     QCOMPARE(dialog->edit_playtoscore->text(), QStringLiteral("3"));
     dialog->UpDown1->setValue(11);
     QCOMPARE(dialog->rounds(), 10);
-    QVERIFY(dialog->edit_playtoscore->isReadOnly());
+    // Digits typed into the box count.
+    dialog->edit_playtoscore->selectAll();
+    QTest::keyClicks(dialog->edit_playtoscore, "7");
+    QCOMPARE(dialog->rounds(), 7);
+    dialog->edit_playtoscore->selectAll();
+    QTest::keyClicks(dialog->edit_playtoscore, "10");
+    QCOMPARE(dialog->rounds(), 10);
     QTest::mouseClick(dialog->image_newcomers[3], Qt::LeftButton);
     QCOMPARE(dialog->newcomersOption(), 3);
     TestClient spy;
