@@ -54,7 +54,7 @@ QString GameLog::spokenBone(int bone)
     const int low = gettopnum(bone), high = getbotnum(bone);
     if (low == high)
         return QStringLiteral("double %1").arg(QLatin1String(Words[low]));
-    return QStringLiteral("%1 %2").arg(QLatin1String(Words[low]), QLatin1String(Words[high]));
+    return QStringLiteral("%1 %2").arg(QLatin1String(Words[high]), QLatin1String(Words[low]));
 }
 
 QList<GameLog::Standing> GameLog::rank(QList<Standing> seats)
@@ -100,7 +100,7 @@ QStringList GameLog::lines(const QByteArray &command, const QByteArray &args)
     if (command == "CMD_heplayed" || command == "CMD_double") {
         const QList<QByteArray> f = args.split('+');
         const QList<int> n = numbers(args);
-        if (n.size() < 5 || f.size() < 6 || !isSeat(n[0]))
+        if (n.size() < 5 || f.size() < 6 || !isSeat(n[0]) || !bones::valid(n[2]))
             return {};
         const QString who = seatName(n[0]);
         const int bone = n[2], toe = n[3], pos = n[4];

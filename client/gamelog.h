@@ -37,7 +37,7 @@ public:
 
     // A bone as it lies: the value that touches first ("6-4").
     static QString boneText(int bone, bool flip);
-    // A bone in words, low value first ("four six", "double five").
+    // A bone in words, high value first ("six four", "double five").
     static QString spokenBone(int bone);
 
 private:

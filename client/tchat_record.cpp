@@ -12,7 +12,6 @@
 #include <QTextEdit>
 
 namespace {
-bool isSeat(int n) { return n >= 1 && n <= Tchat::Seats; }
 const QColor LogGrey(96, 96, 96);
 } // namespace
 

@@ -100,9 +100,12 @@ void TestTableNetwork::reconnectTakesTheSeatBack()
     QTRY_VERIFY(bob.chat->ourHost());
     QVERIFY(!bob.chat->panel_offer->isVisible());
     QTRY_COMPARE(handShown(bob.chat), handOf(s.game(), 2));
-    for (int seat = 1; seat <= 2; ++seat)
+    for (int seat = 1; seat <= 2; ++seat) {
         QTRY_COMPARE(bob.chat->label_score[size_t(seat)]->text(),
                      QString::number(s.game().players[seat].totalscore));
+        QTRY_VERIFY(!bob.chat->label_bones[size_t(seat)]->text().isEmpty());
+    }
+    QTRY_VERIFY2(bob.chat->label_status->text().endsWith("turn.", Qt::CaseInsensitive), qPrintable(bob.chat->label_status->text()));
     QCOMPARE(s.server.slotSocket(3), nullptr);
     // The table window plays on: its turn comes with targets and a pass button.
     QTRY_VERIFY(bob.chat->turnSeat() == 2);
@@ -266,6 +269,7 @@ void TestTableNetwork::tryAgainAndTheOtherWays()
     QTRY_VERIFY(t.chat->loggedIn());
     QCOMPARE(t.chat->offer(), Tchat::Offer::None);
     QVERIFY(t.notices().contains("Trying again..."));
+    QTRY_COMPARE(t.chat->label_status->text(), QStringLiteral("Press Start Game to begin."));
 
     // From the offer the player can also go solo or choose another table.
     t.chat->PlaywithOthers1Click();
