@@ -246,7 +246,7 @@ void Tchat::showEvent(QShowEvent *e)
 
 void Tchat::processparams()
 {
-    button_start->hide();
+    hideGameButton(button_start);
     StartGame1->setEnabled(false);
     m_logintext.clear();
     if (m_args.isEmpty()) {
@@ -292,7 +292,7 @@ void Tchat::processparams()
             // failed listen; then the table offers the other ways to play.
             reportFailure(QString::fromLocal8Bit(e.what()));
             m_hostFlag = false;
-            button_start->hide();
+            hideGameButton(button_start);
             StartGame1->setEnabled(false);
             m_table = {QStringLiteral("127.0.0.1"), quint16(m_gamePort.toUInt())};
             notice(QStringLiteral("Could not host a table on port %1: %2").arg(m_gamePort, QString::fromLocal8Bit(e.what())));
@@ -340,7 +340,7 @@ void Tchat::hostpress()
 void Tchat::joinpress()
 {
     m_logintext = wire::fromUser(m_playerName) + wire::Terminator;
-    button_start->hide();
+    hideGameButton(button_start);
     StartGame1->setEnabled(false);
     updateHostControls();
     QString error;

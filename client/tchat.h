@@ -364,6 +364,8 @@ private:
     // Keys on a hand bone: moving along the hand, raising, playing.
     bool handKey(HandBone *bone, QKeyEvent *e);
     void focusHand(bool force);
+    // Hides Start or Pass; when it held the focus, the game keeps it.
+    void hideGameButton(QWidget *button);
     void moveTargetCursor(int step);
     void playOnToe(int toe, HandBone *focused);
     void setHandCursor(int handnum, bool focus);
@@ -445,6 +447,7 @@ private:
     int m_markPos = 0;
     int m_targetCursor = 0; // the toe chosen from the keyboard, 0 none
     int m_handCursor = 0;   // hand number of the bone that takes the focus
+    bool m_gameKeepsFocus = false; // a hidden Start or Pass had it
     QString m_lastAnnouncement;
     bool m_soundsWanted = true; // the player's "Play Sounds", whatever the device
 

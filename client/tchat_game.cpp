@@ -68,7 +68,7 @@ void Tchat::startthegame(const QByteArray &args)
     wire::FieldReader r(args);
     const QString starter = wire::toDisplay(r.next());
     const QByteArray rounds = r.next();
-    button_start->hide();
+    hideGameButton(button_start);
     JustWatch1->setChecked(false);
     panel_winner->hide();
     label_notplaying->hide();
@@ -148,7 +148,7 @@ void Tchat::getnextplayer(const QByteArray &args)
     if (!isSeat(seat))
         return;
     m_turnSeat = seat;
-    button_pass->hide();
+    hideGameButton(button_pass);
     clearHint();
     m_targetCursor = 0;
     clearselected();
@@ -205,7 +205,7 @@ void Tchat::heplayed(const QByteArray &args)
     m_markToe = pos == 0 ? 0 : toe;
     m_markPos = pos;
     if (seat == m_ownSeat) {
-        button_pass->hide();
+        hideGameButton(button_pass);
         hideTargets();
         freebone(handnum);
     }
@@ -232,7 +232,7 @@ void Tchat::doubleplayed(const QByteArray &args)
     m_markToe = pos == 0 ? 0 : toe;
     m_markPos = pos;
     if (seat == m_ownSeat) {
-        button_pass->hide();
+        hideGameButton(button_pass);
         freebone(handnum);
     }
     playsounds(QStringLiteral("double"));
@@ -255,7 +255,7 @@ void Tchat::beginagain(const QByteArray &args)
 
 void Tchat::button_passClick()
 {
-    button_pass->hide();
+    hideGameButton(button_pass);
     clearHint();
     hideTargets();
     if (m_turnSeat == m_ownSeat && m_loggedIn && m_ownSeat != 0)
@@ -269,7 +269,7 @@ void Tchat::hepassed(const QByteArray &args)
         return;
     if (seat == m_ownSeat) {
         setStatus(QStringLiteral("You passed."));
-        button_pass->hide();
+        hideGameButton(button_pass);
         clearselected();
         playsounds(QStringLiteral("pass"));
     } else {
@@ -323,7 +323,7 @@ void Tchat::winner(const QByteArray &args)
     panel_winner->raise();
     for (int n = 1; n <= Seats; ++n)
         image_turn[size_t(n)]->hide();
-    button_pass->hide();
+    hideGameButton(button_pass);
     m_gameRunning = false;
     showFinalStandings();
     if (hostRights()) {

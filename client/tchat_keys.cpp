@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Playing from the keyboard: one bone of the hand holds the focus and the
 // arrows move it along; Return or Space raises it, 1, 2 and 3 (or Up, Down
-// and Return) put it on a toe; P passes, S starts, O sorts, H hints.
+// and Return) put it on a toe; P passes, S starts, O sorts, H hints, F6
+// goes between the chat entry and the game.
 #include "tchat.h"
 
 #include "tablewidgets.h"
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QShortcut>
+#include <QTextEdit>
 
 namespace {
 // Keys a player may press anywhere in the table but in the chat entry,
@@ -34,6 +36,25 @@ void Tchat::createKeys()
     tableKey(this, Qt::Key_S, [this] {
         if (!button_start->isHidden())
             button_start->click();
+    });
+    // Letters are text in the chat entry, so the game needs a way out of it.
+    tableKey(this, Qt::Key_F6, [this] {
+        QWidget *now = QApplication::focusWidget();
+        const bool inGame = now && (qobject_cast<HandBone *>(now) || qobject_cast<ToeTarget *>(now)
+                                    || now == button_start || now == button_pass);
+        if (inGame) {
+            mychat->setFocus(Qt::TabFocusReason);
+            return;
+        }
+        focusHand(true);
+        if (qobject_cast<HandBone *>(QApplication::focusWidget()))
+            return;
+        for (QWidget *w : {static_cast<QWidget *>(button_start), static_cast<QWidget *>(button_pass)})
+            if (!w->isHidden()) {
+                w->setFocus(Qt::TabFocusReason);
+                return;
+            }
+        label_playername[1]->setFocus(Qt::TabFocusReason);
     });
 }
 
@@ -68,9 +89,21 @@ void Tchat::focusHand(bool force)
     // Never from the chat entry or another window: the player may be typing.
     QWidget *now = QApplication::focusWidget();
     const bool neutral = !now || now == this || now->window() != this || qobject_cast<HandBone *>(now)
-                         || qobject_cast<ToeTarget *>(now) || now == button_pass || now == button_start;
+                         || qobject_cast<ToeTarget *>(now) || now == button_pass || now == button_start
+                         || (m_gameKeepsFocus && now != mychat);
+    m_gameKeepsFocus = false;
     if (force || (neutral && isActiveWindow()) || (neutral && !now))
         setHandCursor(m_handCursor, true);
+}
+
+void Tchat::hideGameButton(QWidget *button)
+{
+    const bool had = button->hasFocus();
+    button->hide();
+    if (!had)
+        return;
+    m_gameKeepsFocus = true;
+    focusHand(true);
 }
 
 bool Tchat::handKey(HandBone *bone, QKeyEvent *e)

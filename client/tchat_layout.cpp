@@ -306,7 +306,7 @@ void Tchat::createSeatDisplay()
                                     QStringLiteral("Pass"), panel_main);
     button_pass->setObjectName(QStringLiteral("button_pass"));
     button_pass->setGeometry(358, 368, 65, 28);
-    button_pass->hide();
+    hideGameButton(button_pass);
     connect(button_pass, &PictureButton::clicked, this, [this] { guarded([&] { button_passClick(); }); });
 
     Image5 = new QLabel(panel_main);
@@ -345,7 +345,7 @@ void Tchat::createBoardAndHand()
                                      QStringLiteral("Start Game"), paintbox_board);
     button_start->setObjectName(QStringLiteral("button_start"));
     button_start->setGeometry(10, 26, 102, 28);
-    button_start->hide();
+    hideGameButton(button_start);
     connect(button_start, &PictureButton::clicked, this, [this] { guarded([&] { button_startClick(); }); });
 
     panel_winner = new QWidget(paintbox_board);

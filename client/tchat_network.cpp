@@ -219,7 +219,7 @@ void Tchat::showOffer(Offer kind, const QString &text)
     label_standings->setVisible(ended);
     button_playsolo->setGeometry(ended ? EndedSoloButtonRect : PlaySoloButtonRect);
     button_playothers->setGeometry(ended ? EndedOthersButtonRect : PlayOthersButtonRect);
-    button_pass->hide();
+    hideGameButton(button_pass);
     hideTargets();
     clearHint();
     setStatus(ended                       ? QStringLiteral("The table has ended")
@@ -257,7 +257,7 @@ void Tchat::forgetTable()
     m_hintsAllowed = false;
     m_tracker.setSeat(0);
     if (!m_hostFlag) {
-        button_start->hide();
+        hideGameButton(button_start);
         StartGame1->setEnabled(false);
         if (m_forms.spylist)
             m_forms.spylist->popup_kickhim->setEnabled(false);
@@ -273,7 +273,7 @@ void Tchat::forgetTable()
         m_forms.spylist->listbox_spys->clear();
     JustWatch1->setChecked(false);
     hideTargets();
-    button_pass->hide();
+    hideGameButton(button_pass);
     panel_winner->hide();
     label_notplaying->hide();
     clearall();

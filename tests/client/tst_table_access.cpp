@@ -110,6 +110,10 @@ void TestTableAccess::keysAloneAndWhatIsRead()
     for (int i = 0; i < 40 && !qobject_cast<HandBone *>(QApplication::focusWidget()); ++i)
         press(Qt::Key_Tab);
     QVERIFY(qobject_cast<HandBone *>(QApplication::focusWidget()));
+    // F6 goes to the chat entry and back to the same bone.
+    press(Qt::Key_F6);
+    QCOMPARE(QApplication::focusWidget(), t.chat->mychat);
+    press(Qt::Key_F6);
     QCOMPARE(spoken(QApplication::focusWidget()), QStringLiteral("six four"));
     press(Qt::Key_Right);
     QCOMPARE(spoken(QApplication::focusWidget()), QStringLiteral("nine blank"));
@@ -177,6 +181,12 @@ void TestTableAccess::whoStartsAndWhoMayChange()
     QCOMPARE(t.chat->label_status->text(), QStringLiteral("Press Start Game to begin."));
     QVERIFY(t.chat->BotSpeed1->menuAction()->isEnabled());
     QVERIFY(!t.chat->button_start->isHidden());
+    // With no hand yet, F6 leaves the chat entry for the Start button.
+    t.chat->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(t.chat));
+    t.chat->mychat->setFocus();
+    press(Qt::Key_F6);
+    QCOMPARE(QApplication::focusWidget(), t.chat->button_start);
     QTest::keyClick(t.chat, Qt::Key_S);
     QTRY_VERIFY(t.program->forms.gamestart->isVisible());
 }

@@ -221,6 +221,35 @@ QPoint Desk::windowAt(const QString &title) const
     return {-1, -1};
 }
 
+bool Desk::shown(const QString &title) const
+{
+    return !xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                     QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')})
+                .trimmed()
+                .isEmpty();
+}
+
+// What a window manager does on Alt+Tab; Xvfb runs none, and without one
+// the keyboard goes to whatever lies under the pointer.
+void Desk::focusWindow(const QString &title) const
+{
+    const QStringList ids = xdotool({QStringLiteral("search"), QStringLiteral("--name"),
+                                     QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')})
+                                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QString widest;
+    int most = 50;
+    for (const QString &id : ids) {
+        const QRegularExpressionMatch g = QRegularExpression(QStringLiteral("Geometry: (\\d+)x"))
+                                              .match(xdotool({QStringLiteral("getwindowgeometry"), id}));
+        if (g.hasMatch() && g.captured(1).toInt() > most) {
+            most = g.captured(1).toInt();
+            widest = id;
+        }
+    }
+    if (!widest.isEmpty())
+        xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), widest});
+}
+
 RealPlayer::RealPlayer(Desk &desk) : m_desk(desk)
 {
     const QPixmap backV = artwork(QStringLiteral("bone_back_v.png"), {34, 66});
@@ -234,6 +263,8 @@ RealPlayer::RealPlayer(Desk &desk) : m_desk(desk)
             p.drawPixmap(QRect(2, 3, 28, 28), v(lo));
             p.drawPixmap(QRect(2, 35, 28, 28), v(hi));
         });
+        // Inside the ring the keyboard's focus draws round a hand bone.
+        m_uprightInner[b] = m_upright[b].copy(3, 3, 28, 60);
         m_lying[b] = compose({66, 34}, [&](QPainter &p) {
             p.drawPixmap(QRect(0, 0, 66, 34), backH);
             p.drawPixmap(QRect(3, 3, 28, 28), h(lo));
@@ -300,10 +331,10 @@ bool RealPlayer::calibrate(const QImage &screen)
 // a face differ only in a few dozen pixels, so the best match decides.
 int RealPlayer::identifyUpright(const QImage &screen, QPoint at) const
 {
-    int best = 0, bestWrong = int(0.03 * 34 * 66);
+    int best = 0, bestWrong = int(0.03 * 28 * 60);
     for (int b = 1; b <= 55; ++b) {
         int compared = 0;
-        const int wrong = mismatches(screen, at, m_upright[b], bestWrong, &compared);
+        const int wrong = mismatches(screen, at + QPoint(3, 3), m_uprightInner[b], bestWrong, &compared);
         if (compared > 0 && wrong < bestWrong) {
             best = b;
             bestWrong = wrong;
@@ -399,6 +430,20 @@ bool RealPlayer::move(const TableView &v)
         for (const Target &t : targets) {
             if (gettopnum(b) != t.value && getbotnum(b) != t.value)
                 continue;
+            if (byKeys) {
+                // The hand holds the focus: lower what is raised, walk to
+                // the bone and put it on its toe by number.
+                for (int j = 1; j <= 18; ++j)
+                    if (v.raised[size_t(j)])
+                        m_desk.key(QStringLiteral("Escape"));
+                QStringList keys{QStringLiteral("Home")};
+                for (int j = 1; j < i; ++j)
+                    keys << QStringLiteral("Right");
+                keys << QString::number(t.toe);
+                m_desk.key(keys.join(QLatin1Char(' ')));
+                ++moves;
+                return true;
+            }
             for (int j = 1; j <= 18; ++j) // lower any other raised bone first
                 if (j != i && v.raised[size_t(j)])
                     m_desk.click(m_hand + QPoint(40 * j - 36 + 17, 4 + 33));
@@ -409,9 +454,33 @@ bool RealPlayer::move(const TableView &v)
             return true;
         }
     }
-    m_desk.click(m_panel + QPoint(358 + 32, 368 + 14));
-    ++passes;
+    pass();
     return true;
+}
+
+void RealPlayer::pass()
+{
+    if (byKeys)
+        m_desk.key(QStringLiteral("p"));
+    else
+        m_desk.click(m_panel + QPoint(358 + 32, 368 + 14));
+    ++passes;
+}
+
+int labelsShowing(const QImage &screen, QPoint panel, const QPoint (&labels)[6])
+{
+    const auto cream = [](QRgb c) {
+        return qAbs(qRed(c) - 226) <= 14 && qAbs(qGreen(c) - 228) <= 14 && qAbs(qBlue(c) - 182) <= 14;
+    };
+    int showing = 0;
+    for (const QPoint at : labels) {
+        int text = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 18; ++x)
+                text += cream(screen.pixel(panel + at + QPoint(x, y))) ? 1 : 0;
+        showing += text >= 6 ? 1 : 0;
+    }
+    return showing;
 }
 
 QString shotPath(const QString &name)
@@ -482,8 +551,7 @@ bool Follower::step()
             // Still waiting for the host's answer to the last move.
         } else if (v.hand == triedHand) {
             // The host refused what we read: pass instead.
-            desk.click(player.panel() + QPoint(358 + 32, 368 + 14));
-            ++player.passes;
+            player.pass();
             sinceMove.restart();
             triedHand = {};
         } else {

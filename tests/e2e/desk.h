@@ -27,6 +27,10 @@ public:
     void click(QPoint screen, int button = 1) const;
     void type(const QString &text) const;
     void key(const QString &keys) const;
+    // Whether a window of that title is on screen.
+    bool shown(const QString &title) const;
+    // Gives the keyboard to the widest window of that title.
+    void focusWindow(const QString &title) const;
     QString xdotool(const QStringList &args) const;
     // Top-left corner of the named window, or (-1, -1).
     QPoint windowAt(const QString &title) const;
@@ -64,6 +68,9 @@ public:
     TableView read(const QImage &screen) const;
     // Plays one legal move, or passes; false when nothing could be done.
     bool move(const TableView &view);
+    void pass();
+    // Plays with keys alone (the hand holds the focus) instead of the mouse.
+    bool byKeys = false;
     QPoint panel() const { return m_panel; }
     QPoint boardOrigin() const { return m_board; }
     QPoint handOrigin() const { return m_hand; }
@@ -80,10 +87,18 @@ private:
     Desk &m_desk;
     QPoint m_panel{-1, -1};
     QPoint m_board, m_hand;
-    std::array<QImage, 56> m_upright;
+    std::array<QImage, 56> m_upright, m_uprightInner;
     std::array<QImage, 56> m_lying, m_lyingFlipped;
     QImage m_banner, m_pass, m_passHover, m_winnerStrip;
 };
+
+// The scoreboard's six seat rows, in the table's panel: where each seat's
+// bone count and its round score stand.
+constexpr QPoint BoneCounts[] = {{9, 404}, {9, 433}, {9, 463}, {220, 404}, {220, 433}, {220, 463}};
+constexpr QPoint RoundScores[] = {{173, 403}, {173, 433}, {173, 463}, {384, 403}, {384, 432}, {384, 463}};
+// How many of these labels hold text: their letters are cream on the dark
+// scoreboard, and a seat outside the game leaves them empty.
+int labelsShowing(const QImage &screen, QPoint panel, const QPoint (&labels)[6]);
 
 // Where the tests' screenshots go: e2e-shots/NAME.png in the build folder.
 QString shotPath(const QString &name);

@@ -14,29 +14,6 @@
 namespace {
 const QByteArray FastSettings = "[Chickenfoot]\r\nBotspeed=500\r\nPlaytoscore=3\r\n";
 
-// The scoreboard's six seat rows, in the table's panel: where each seat's
-// bone count and its round score stand.
-constexpr QPoint BoneCounts[] = {{9, 404}, {9, 433}, {9, 463}, {220, 404}, {220, 433}, {220, 463}};
-constexpr QPoint RoundScores[] = {{173, 403}, {173, 433}, {173, 463}, {384, 403}, {384, 432}, {384, 463}};
-
-// How many of these labels hold text: their letters are cream on the dark
-// scoreboard, and a seat outside the game leaves them empty.
-int labelsShowing(const QImage &screen, QPoint panel, const QPoint (&labels)[6])
-{
-    const auto cream = [](QRgb c) {
-        return qAbs(qRed(c) - 226) <= 14 && qAbs(qGreen(c) - 228) <= 14 && qAbs(qBlue(c) - 182) <= 14;
-    };
-    int showing = 0;
-    for (const QPoint at : labels) {
-        int text = 0;
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 18; ++x)
-                text += cream(screen.pixel(panel + at + QPoint(x, y))) ? 1 : 0;
-        showing += text >= 6 ? 1 : 0;
-    }
-    return showing;
-}
-
 // The lobby download window comes first in a solo game, over the table.
 bool hideDownloadWindow(Desk &desk, const QString &shot = QString())
 {
@@ -58,6 +35,7 @@ class TestEndToEnd : public QObject {
 private slots:
     void initTestCase();
     void soloGameWithTheMouse();
+    void soloGameByKeys();
     void soloAgainstFiveStrong();
     void twoDisplaysPlayTogether();
 };
@@ -92,6 +70,59 @@ void TestEndToEnd::soloGameWithTheMouse()
     QVERIFY(me.saved.contains("first-turn"));
     QVERIFY(me.saved.contains("round-end"));
     qInfo("solo: %d plays, %d passes, %lld s", me.player.moves, me.player.passes, clock.elapsed() / 1000);
+}
+
+// No mouse at all: Escape closes the lobby offer, S opens the game start
+// dialog and Return starts; the hand is
+// played with Home, Right and a toe's number, P passes, to the winner.
+void TestEndToEnd::soloGameByKeys()
+{
+    Desk desk;
+    const auto onFailure = qScopeGuard([&] {
+        if (QTest::currentTestFailed())
+            desk.shot(QStringLiteral("keys-FAILED"));
+    });
+    QVERIFY(desk.start({}, FastSettings));
+    const QString offer = QStringLiteral("Download The Qorb42 Lobby");
+    QVERIFY(waitForWindow(desk, offer, 20000).x() >= 0);
+    QThread::msleep(500);
+    desk.focusWindow(offer);
+    desk.key(QStringLiteral("Escape"));
+    QDeadlineTimer gone(10000);
+    while (desk.shown(offer) && !gone.hasExpired())
+        QThread::msleep(100);
+    QVERIFY2(!desk.shown(offer), "Escape should close the lobby offer");
+
+    Follower me(desk, QStringLiteral("keys-"));
+    me.player.byKeys = true;
+    QVERIFY(calibrate(desk, me.player));
+    // Xvfb runs no window manager: the test gives each window the keyboard
+    // as one would when it opens.
+    desk.focusWindow(QStringLiteral("Velloc"));
+    QThread::msleep(1000);
+    desk.key(QStringLiteral("s"));
+    const QString dialog = QStringLiteral("Velloc - Game Start");
+    QVERIFY2(waitForWindow(desk, dialog, 10000).x() >= 0, "S should open Game Start");
+    QThread::msleep(300);
+    desk.focusWindow(dialog);
+    QThread::msleep(300);
+    desk.key(QStringLiteral("Return"));
+    QDeadlineTimer closed(10000);
+    while (desk.shown(dialog) && !closed.hasExpired())
+        QThread::msleep(100);
+    QVERIFY2(!desk.shown(dialog), "Return should start the game");
+    desk.focusWindow(QStringLiteral("Velloc"));
+    QElapsedTimer clock;
+    clock.start();
+    bool over = false;
+    while (!over && clock.elapsed() < 480000 && desk.running()) {
+        over = me.step();
+        QThread::msleep(150);
+    }
+    QVERIFY2(over, "the game played by keys should reach its winner");
+    QVERIFY(me.player.moves > 0);
+    QVERIFY(me.saved.contains("round-end"));
+    qInfo("keys: %d plays, %d passes, %lld s", me.player.moves, me.player.passes, clock.elapsed() / 1000);
 }
 
 // Six seats: You and five strong computer players, chosen in the settings
