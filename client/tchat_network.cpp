@@ -74,7 +74,7 @@ void Tchat::createOfferPanel()
     label_offer->setTextInteractionFlags(Qt::TextSelectableByMouse);
     button_reconnect = offerButton(QStringLiteral("Reconnect"), panel_offer, ReconnectButtonRect);
     button_reconnect->setObjectName(QStringLiteral("button_reconnect"));
-    button_playsolo = offerButton(QStringLiteral("Play Solo"), panel_offer, PlaySoloButtonRect);
+    button_playsolo = offerButton(QStringLiteral("Play &Solo"), panel_offer, PlaySoloButtonRect);
     button_playsolo->setObjectName(QStringLiteral("button_playsolo"));
     button_playothers = offerButton(QStringLiteral("Play with &Others..."), panel_offer, PlayOthersButtonRect);
     button_playothers->setObjectName(QStringLiteral("button_playothers"));

@@ -231,23 +231,24 @@ bool Desk::shown(const QString &title) const
 
 // What a window manager does on Alt+Tab; Xvfb runs none, and without one
 // the keyboard goes to whatever lies under the pointer.
-void Desk::focusWindow(const QString &title) const
+void Desk::focusWindow(const QString &title, bool smallest) const
 {
-    const QStringList ids = xdotool({QStringLiteral("search"), QStringLiteral("--name"),
+    const QStringList ids = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
                                      QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')})
                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QString widest;
-    int most = 50;
+    QString chosen;
+    int width = 0;
     for (const QString &id : ids) {
         const QRegularExpressionMatch g = QRegularExpression(QStringLiteral("Geometry: (\\d+)x"))
                                               .match(xdotool({QStringLiteral("getwindowgeometry"), id}));
-        if (g.hasMatch() && g.captured(1).toInt() > most) {
-            most = g.captured(1).toInt();
-            widest = id;
+        const int w = g.hasMatch() ? g.captured(1).toInt() : 0;
+        if (w > 50 && (chosen.isEmpty() || (smallest ? w < width : w > width))) {
+            width = w;
+            chosen = id;
         }
     }
-    if (!widest.isEmpty())
-        xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), widest});
+    if (!chosen.isEmpty())
+        xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), chosen});
 }
 
 RealPlayer::RealPlayer(Desk &desk) : m_desk(desk)

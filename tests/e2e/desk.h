@@ -29,12 +29,15 @@ public:
     void key(const QString &keys) const;
     // Whether a window of that title is on screen.
     bool shown(const QString &title) const;
-    // Gives the keyboard to the widest window of that title.
-    void focusWindow(const QString &title) const;
+    // Gives the keyboard to the widest (or smallest) window of that title
+    // on screen.
+    void focusWindow(const QString &title, bool smallest = false) const;
     QString xdotool(const QStringList &args) const;
     // Top-left corner of the named window, or (-1, -1).
     QPoint windowAt(const QString &title) const;
     bool running() const { return m_program.state() == QProcess::Running; }
+    // True once the program has ended, waiting at most ms for it.
+    bool ended(int ms) { return m_program.state() == QProcess::NotRunning || m_program.waitForFinished(ms); }
     QString display() const { return m_display; }
 
 private:

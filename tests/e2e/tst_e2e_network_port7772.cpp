@@ -211,6 +211,19 @@ bool offerShown(const QImage &img, QPoint panel)
     return true;
 }
 
+// The taller panel of a table that ended, with the same plain margins.
+bool endedShown(const QImage &img, QPoint panel)
+{
+    const QRect r = Tchat::EndedPanelRect.translated(panel);
+    for (int x = r.left() + 6; x < r.right() - 6; x += 12)
+        for (int y : {r.top() + 4, r.bottom() - 4})
+            if (!near(img.pixel(x, y), look::Cream, 6))
+                return false;
+    return true;
+}
+
+const QByteArray FastSettings = "[Chickenfoot]\r\nBotspeed=500\r\nPlaytoscore=3\r\n";
+
 } // namespace
 
 class TestNetworkEndToEnd : public QObject {
@@ -218,6 +231,7 @@ class TestNetworkEndToEnd : public QObject {
 private slots:
     void initTestCase();
     void hostJoinDropAndReconnect();
+    void hostLeavesMidGame();
 };
 
 void TestNetworkEndToEnd::initTestCase()
@@ -305,6 +319,10 @@ void TestNetworkEndToEnd::hostJoinDropAndReconnect()
             bobDesk.click(panel + Tchat::OfferPanelRect.topLeft() + Tchat::ReconnectButtonRect.center());
             QVERIFY2(waitFor([&] { return relay.downstream(1).contains("CMD_reclaimed+2+t+"); }, 20000, annPlays),
                      "Bob should take seat 2 back");
+            // At once, not when each seat next plays: both seats count bones.
+            QVERIFY2(waitFor([&] { return labelsShowing(bobDesk.grab(), panel, BoneCounts) == 2; }, 5000, annPlays),
+                     "Bob's table should count every seat's bones after the reclaim");
+            bobDesk.shot(QStringLiteral("network-reclaimed"));
             continue;
         }
         bobDone = bob.step() || bobDone;
@@ -317,6 +335,72 @@ void TestNetworkEndToEnd::hostJoinDropAndReconnect()
     QVERIFY(relay.downstream(1).contains("CMD_newplayerinfo+2+Bob"));
     qInfo("network: Ann %d plays, Bob %d plays (%d before the drop), %lld s", ann.player.moves, bob.player.moves,
           bobMovesBefore, clock.elapsed() / 1000);
+}
+
+// Ann hosts and leaves mid-game by File > Exit, by keys, answering the
+// question that names Bob; Bob's window stays with what happened and the
+// standings, and starts a solo game from its panel.
+void TestNetworkEndToEnd::hostLeavesMidGame()
+{
+    Desk annDesk, bobDesk;
+    const auto onFailure = qScopeGuard([&] {
+        if (QTest::currentTestFailed()) {
+            annDesk.shot(QStringLiteral("leave-FAILED-ann"));
+            bobDesk.shot(QStringLiteral("leave-FAILED-bob"));
+        }
+    });
+    QVERIFY(annDesk.start({QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("true")}, FastSettings));
+    Follower ann(annDesk, QStringLiteral("leave-ann-"));
+    QVERIFY(calibrate(annDesk, ann.player));
+    QVERIFY(bobDesk.start({QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("x")}, FastSettings));
+    Follower bob(bobDesk, QStringLiteral("leave-bob-"));
+    QVERIFY(calibrate(bobDesk, bob.player));
+    QThread::msleep(1500);
+    QVERIFY(startAGame(annDesk, ann.player));
+
+    // Play into the second round, so there are standings to show.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 roundEnded = -1;
+    while (clock.elapsed() < 300000 && annDesk.running() && bobDesk.running()
+           && (roundEnded < 0 || clock.elapsed() - roundEnded < 4000)) {
+        QVERIFY2(!ann.step() && !bob.step(), "the game should not end before Ann leaves");
+        if (roundEnded < 0 && bob.saved.contains(QStringLiteral("round-end")))
+            roundEnded = clock.elapsed();
+        QThread::msleep(100);
+    }
+    QVERIFY2(roundEnded >= 0, "a round should end");
+
+    annDesk.focusWindow(QStringLiteral("Velloc"));
+    QThread::msleep(300);
+    annDesk.key(QStringLiteral("alt+f"));
+    QThread::msleep(300);
+    annDesk.key(QStringLiteral("x"));
+    QVERIFY2(waitFor([&] { return annDesk.xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                    QStringLiteral("--name"), QStringLiteral("^Velloc$")})
+                                      .trimmed()
+                                      .split(QLatin1Char('\n'))
+                                      .size() >= 2; }, 10000),
+             "Exit should ask first, a game being on with Bob");
+    QThread::msleep(300);
+    annDesk.shot(QStringLiteral("leave-ann-question"));
+    annDesk.focusWindow(QStringLiteral("Velloc"), true);
+    QThread::msleep(200);
+    annDesk.key(QStringLiteral("Return"));
+    QVERIFY2(annDesk.ended(15000), "Ann's program should end");
+
+    const QPoint panel = bob.player.panel();
+    QVERIFY2(waitFor([&] { return endedShown(bobDesk.grab(), panel); }, 15000),
+             "Bob's window should say the table ended");
+    QThread::msleep(300);
+    bobDesk.shot(QStringLiteral("leave-bob-ended"));
+    QVERIFY(bobDesk.running());
+
+    bobDesk.click(panel + Tchat::EndedPanelRect.topLeft() + Tchat::EndedSoloButtonRect.center());
+    QVERIFY2(waitForWindow(bobDesk, QStringLiteral("Download The Qorb42 Lobby"), 20000).x() >= 0,
+             "Play Solo should open a solo table (its lobby offer first)");
+    QThread::msleep(500);
+    bobDesk.shot(QStringLiteral("leave-bob-solo"));
 }
 
 QTEST_MAIN(TestNetworkEndToEnd)
