@@ -34,6 +34,7 @@ Tphrases::Tphrases(Forms &forms, QWidget *parent) : QDialog(parent), m_forms(for
         edit->setObjectName(QStringLiteral("phrase%1").arg(n));
         edit->setGeometry(editLeft, tops[n], 360 - editLeft, 21);
         edit->setMaxLength(50);
+        label->setBuddy(edit); // a screen reader names the edit by its label
         phrase[size_t(n)] = edit;
     }
     auto *note = new QLabel(QStringLiteral("Buttons can only be used once every 2 seconds"), this);
@@ -44,11 +45,15 @@ Tphrases::Tphrases(Forms &forms, QWidget *parent) : QDialog(parent), m_forms(for
     QFont small = note->font();
     small.setPixelSize(10);
     note->setFont(small);
+    // Dark red on a cream card: red straight on the brown wood was hard to read.
     QPalette red = note->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
+    red.setColor(QPalette::WindowText, QColor(150, 0, 0));
+    red.setColor(QPalette::Window, look::Cream);
     note->setPalette(red);
+    note->setAutoFillBackground(true);
     auto *done = new QPushButton(QStringLiteral("Done"), this);
     done->setObjectName(QStringLiteral("button_done"));
+    done->setDefault(true);
     done->setGeometry(266, 254, 95, 20);
     connect(done, &QPushButton::clicked, this, &Tphrases::button_doneClick);
 }

@@ -154,6 +154,24 @@ it.</li>
 <p>The host checks every play; a bone that does not fit is refused and you may
 try again or pass.</p>
 
+<h3>Playing from the keyboard</h3>
+<ul>
+<li><b>F6</b> goes between the game and the chat entry; <b>Tab</b> reaches every
+control in turn.</li>
+<li>In your hand, <b>Left</b> and <b>Right</b> choose a bone (<b>Home</b> and
+<b>End</b> go to the ends); <b>Return</b> or <b>Space</b> raises it.</li>
+<li><b>1</b>, <b>2</b> or <b>3</b> plays the raised bone (or the chosen one) on
+that toe; or choose a toe with <b>Up</b> and <b>Down</b> and press
+<b>Return</b>. <b>Escape</b> takes back the choice.</li>
+<li><b>P</b> passes, <b>S</b> starts the game when you may, <b>H</b> asks for a
+hint, <b>O</b> or the <b>Menu</b> key sorts your hand.</li>
+<li><b>Alt</b> with the underlined letter opens a menu (<b>Alt+F</b> for
+File).</li>
+</ul>
+<p>A screen reader hears each bone (“six four”), each toe and its open end, each
+seat with its points and bones, and every play as it happens. <b>Options / Game
+Log in Chat</b> writes every play, pass and round score into the chat in grey.</p>
+
 <h3>End of a round</h3>
 <p>A round ends when a player has played his last bone, or when every player in
 the game has passed in a row and nobody can go on. Five seconds later the next

@@ -77,6 +77,8 @@ Thelp::Thelp(Forms &forms, QWidget *parent) : QDialog(parent), m_forms(forms)
 
     QPushButton *pageButtons[] = {button_overview, button_connecting,
                                   button_gameplay, button_scoring, button_documentation, button_license};
+    for (int n = 1; n <= 6; ++n) // a screen reader names each page by its button
+        (*memos[n - 1])->setAccessibleName(pageButtons[n - 1]->text().remove(QLatin1Char('&')));
     auto *side = new QVBoxLayout;
     side->setSpacing(6);
     for (int n = 1; n <= 6; ++n) {
@@ -94,6 +96,7 @@ Thelp::Thelp(Forms &forms, QWidget *parent) : QDialog(parent), m_forms(forms)
 
     connect(button_about, &QPushButton::clicked, this, &Thelp::button_aboutClick);
     connect(button_done, &QPushButton::clicked, this, &Thelp::button_doneClick);
+    button_done->setDefault(true);
 
     auto *main = new QVBoxLayout;
     main->setSpacing(6);

@@ -45,6 +45,7 @@ Tspylist::Tspylist(Forms &forms, QWidget *parent) : QDialog(parent), m_forms(for
     listbox_spys->setFont(look::font(13, true));
     listbox_spys->setItemDelegate(new FixedHeightItems(listbox_spys));
     listbox_spys->setUniformItemSizes(true);
+    listbox_spys->setAccessibleName(QStringLiteral("Spy List: players watching the table"));
 
     auto *title = new QLabel(QStringLiteral("Spy List"), this);
     title->setObjectName(QStringLiteral("Label1"));
@@ -69,7 +70,8 @@ Tspylist::Tspylist(Forms &forms, QWidget *parent) : QDialog(parent), m_forms(for
     done->setStyleSheet(QStringLiteral(
         "QPushButton { background: rgb(226,228,182); border: 1px solid black; color: grey;"
         " font: bold 13px Arial; }"
-        "QPushButton:hover { color: rgb(0,98,0); }"));
+        "QPushButton:hover, QPushButton:focus { color: rgb(0,98,0); }"));
+    done->setDefault(true);
     connect(done, &QPushButton::clicked, this, &Tspylist::button_doneClick);
 
     popup_kick = new QMenu(this);

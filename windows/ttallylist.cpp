@@ -150,6 +150,7 @@ void Ttallylist::buildControls()
         v->addWidget(makeHeading(panel, QString(), title));
         auto *list = new QListWidget(panel);
         list->setObjectName(listName);
+        list->setAccessibleName(title);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         // Long names are elided rather than scrolled sideways.
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -27,7 +27,12 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTextDocument>
+#include <QAccessible>
+#include <QScrollBar>
+#include <QDialog>
 #include <QtTest>
+
+#include <cmath>
 
 #include <memory>
 
@@ -176,6 +181,8 @@ private slots:
 
     void textsFit_data();
     void textsFit();
+    void keysAndNames_data() { textsFit_data(); }
+    void keysAndNames();
     void helpCaptionsFit();
 
     void phraseLabels();
@@ -255,6 +262,39 @@ void TestLayout::textsFit()
     QVERIFY2(cut.isEmpty(), qPrintable(QStringLiteral("\n") + cut.join(QLatin1Char('\n'))));
 }
 
+// Every window works from the keyboard: a dialog presses a button on Return
+// and closes on Escape, and whatever Tab reaches tells a screen reader what
+// it is.
+void TestLayout::keysAndNames()
+{
+    QFETCH(QString, name);
+    QWidget *w = window(name);
+    QVERIFY(w);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QStringList unnamed;
+    bool defaultButton = false;
+    for (QWidget *c : w->findChildren<QWidget *>()) {
+        if (!c->isVisibleTo(w))
+            continue;
+        if (auto *b = qobject_cast<QPushButton *>(c); b && b->isDefault())
+            defaultButton = true;
+        if (!(c->focusPolicy() & Qt::TabFocus) || qobject_cast<QScrollBar *>(c) || c->focusProxy())
+            continue;
+        QAccessibleInterface *i = QAccessible::queryAccessibleInterface(c);
+        if (!i || i->text(QAccessible::Name).trimmed().isEmpty())
+            unnamed << c->objectName() + QStringLiteral(" (") + QLatin1String(c->metaObject()->className()) + QLatin1Char(')');
+    }
+    if (auto *dialog = qobject_cast<QDialog *>(w)) {
+        QVERIFY2(defaultButton || name == QLatin1String("gamestart"), "Return should press a button");
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QVERIFY2(!dialog->isVisible(), "Escape should close the window");
+    }
+    if (name != QLatin1String("table"))
+        w->hide();
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+}
+
 // The help window's caption takes each page button's text in turn.
 void TestLayout::helpCaptionsFit()
 {
@@ -288,7 +328,16 @@ void TestLayout::phraseLabels()
     auto *note = phrases->findChild<QLabel *>(QStringLiteral("label_note"));
     QVERIFY(note);
     QCOMPARE(note->text(), QStringLiteral("Buttons can only be used once every 2 seconds"));
-    QCOMPARE(note->palette().color(QPalette::WindowText), QColor(Qt::red));
+    // Red, and readable: WCAG contrast of at least 4.5 against its own background.
+    const QColor text = note->palette().color(QPalette::WindowText), back = note->palette().color(QPalette::Window);
+    QVERIFY(note->autoFillBackground());
+    QVERIFY(text.red() > 2 * text.green() && text.red() > 2 * text.blue());
+    const auto luminance = [](const QColor &c) {
+        const auto lin = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+    };
+    const double l1 = luminance(text), l2 = luminance(back);
+    QVERIFY((std::max(l1, l2) + 0.05) / (std::min(l1, l2) + 0.05) >= 4.5);
 }
 
 void TestLayout::spyList()
