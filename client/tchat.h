@@ -366,6 +366,8 @@ private:
     void focusHand(bool force);
     // Hides Start or Pass; when it held the focus, the game keeps it.
     void hideGameButton(QWidget *button);
+    // The offer's line on the kept seat, or empty.
+    QString seatKeptHint() const;
     void moveTargetCursor(int step);
     void playOnToe(int toe, HandBone *focused);
     void setHandCursor(int handnum, bool focus);

@@ -188,11 +188,15 @@ void Tchat::lostConnection()
     // kept seat any less kept.
     if (!m_reconnecting)
         m_seatKept = m_gameRunning && isSeat(m_ownSeat) && !m_seatToken.isEmpty();
-    if (m_seatKept)
-        text += QStringLiteral(" Reconnect within two minutes to take your seat back; the computer plays it "
-                               "meanwhile.");
     notice(QStringLiteral("The connection to the table was lost."));
-    showOffer(Offer::Reconnect, text);
+    showOffer(Offer::Reconnect, text + seatKeptHint());
+}
+
+QString Tchat::seatKeptHint() const
+{
+    return m_seatKept ? QStringLiteral(" Reconnect within two minutes to take your seat back; the computer plays it "
+                                       "meanwhile.")
+                      : QString();
 }
 
 void Tchat::joinFailed(const QString &reason)
@@ -202,7 +206,11 @@ void Tchat::joinFailed(const QString &reason)
                                          : QStringLiteral("Could not join the table at %1: %2."))
                              .arg(where, reason);
     notice(text);
-    showOffer(Offer::JoinFailed, text);
+    // A failed attempt to come back leaves the seat as kept as it was.
+    if (m_reconnecting && m_seatKept)
+        showOffer(Offer::Reconnect, text + seatKeptHint());
+    else
+        showOffer(Offer::JoinFailed, text);
 }
 
 void Tchat::showOffer(Offer kind, const QString &text)

@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTcpServer>
+#include <QTextEdit>
 #include <QtTest>
 
 namespace {
@@ -43,6 +45,7 @@ private slots:
     void keysAloneAndWhatIsRead();
     void whoStartsAndWhoMayChange();
     void seatsToldByOurHost();
+    void boldOnlyForWhoSaidIt();
 };
 
 void TestTableAccess::gameInWords_data()
@@ -212,6 +215,32 @@ void TestTableAccess::seatsToldByOurHost()
     QVERIFY(t.chat->label_bones[2]->alignment() & Qt::AlignRight);
     QVERIFY(t.chat->label_bones[2]->geometry().right() < t.chat->label_playername[2]->geometry().left()
             || t.chat->label_bones[2]->geometry().left() > t.chat->label_playername[2]->geometry().right());
+}
+
+// A relayed chat line is bold up to its colon; the table's own notices,
+// which may hold an address with a colon, are not.
+void TestTableAccess::boldOnlyForWhoSaidIt()
+{
+    const auto boldAt = [](Table &t, const QString &text) {
+        QTextCursor c = t.chat->mainchat->document()->find(text);
+        c.setPosition(c.selectionStart() + 1);
+        return !c.isNull() && c.charFormat().fontWeight() >= QFont::Bold;
+    };
+    Table t(2, "Bob");
+    t.host.send("CMD_chat+Ann chats: hello|clBlack");
+    QVERIFY(t.sync());
+    QVERIFY(boldAt(t, QStringLiteral("Ann chats:")));
+    QVERIFY(!boldAt(t, QStringLiteral("hello")));
+
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+    const QString port = QString::number(probe.serverPort());
+    probe.close();
+    Table failed({"Ann", "127.0.0.1:" + port, "x"}, port);
+    QTRY_COMPARE(failed.chat->offer(), Tchat::Offer::JoinFailed);
+    const QString notice = failed.notices().filter(QStringLiteral("127.0.0.1:")).value(0);
+    QVERIFY2(!notice.isEmpty(), qPrintable(failed.notices().join('\n')));
+    QVERIFY(!boldAt(failed, notice.left(notice.indexOf(QLatin1Char(':')))));
 }
 
 QTEST_MAIN(TestTableAccess)

@@ -92,6 +92,16 @@ void TestTableNetwork::reconnectTakesTheSeatBack()
     // Meanwhile the computer plays the seat.
     QTRY_VERIFY(s.game().whoseturn != 2);
 
+    // One attempt fails while the table does not listen: the seat is still
+    // kept, and the offer still says for how long.
+    s.server.Sock1->setListen(false);
+    click(bob.chat->button_reconnect);
+    QTRY_VERIFY(bob.chat->label_offer->text().startsWith("Could not reconnect"));
+    QCOMPARE(bob.chat->offer(), Tchat::Offer::Reconnect);
+    QVERIFY(bob.chat->label_offer->text().contains("within two minutes"));
+    s.server.Sock1->setPortName(QString::number(s.port));
+    s.server.Sock1->setListen(true);
+
     click(bob.chat->button_reconnect);
     QTRY_VERIFY(bob.chat->loggedIn());
     QCOMPARE(bob.chat->ownSeat(), 2);
