@@ -86,6 +86,11 @@ void TestStartup::soloGame()
     QVERIFY(!t.chat->Sock11->hasSocket()); // no lobby link in a solo game
     QVERIFY(t.program->forms.spylist->popup_kickhim->isEnabled());
     QCOMPARE(t.program->forms.server->game().players[1].name, QByteArray("You"));
+    // Nothing the player has not opened was made, nor libcurl loaded.
+    QVERIFY(!t.program->forms.gamestart.built() && !t.program->forms.help.built());
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    QVERIFY(maps.open(QIODevice::ReadOnly));
+    QVERIFY(!maps.readAll().contains("libcurl"));
 }
 
 void TestStartup::hostMode()
