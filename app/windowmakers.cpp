@@ -2,6 +2,8 @@
 #include "windowmakers.h"
 
 #include "lobbyhub.h"
+#include "paths.h"
+#include "tallygrid.h"
 #include "tabout.h"
 #include "tchat.h"
 #include "tdownload.h"
@@ -12,6 +14,8 @@
 #include "tplayothers.h"
 #include "tspylist.h"
 #include "ttallylist.h"
+
+#include <QFile>
 
 void makeWindowsOnFirstUse(Forms &forms)
 {
@@ -42,4 +46,13 @@ void makeWindowsOnFirstUse(Forms &forms)
         return window;
     });
     forms.lobby.setMaker([f, chat] { return new Tlobby(*f, LobbyHub::instance(), chat); });
+    // A lobby window open when the table changed (hosting, joining) opens
+    // again beside the new one.
+    if (LobbyHub::instance().windowWanted())
+        forms.lobby.get();
+    // A damaged tally file is reported at start, as it always was, by the
+    // tally window: it is made at once then.
+    TallyGrid tally;
+    if (QFile::exists(tallyFilePath()) && !TallyFile::read(tallyFilePath(), tally, nullptr))
+        forms.tallylist.get();
 }
