@@ -1,6 +1,9 @@
-// The program's windows, created once at start in a fixed order. Each window
+// The program's windows. The table window and the host are created at start;
+// every other window the first time it is used (see OnFirstUse). Each window
 // reaches the others through this table, as the windows of one program do.
 #pragma once
+
+#include "onfirstuse.h"
 
 class Tchat;
 class Ttallylist;
@@ -16,14 +19,14 @@ class Tlobby;
 
 struct Forms {
     Tchat *chat = nullptr;
-    Ttallylist *tallylist = nullptr;
-    Tabout *about = nullptr;
-    Tdownload *download = nullptr;
-    Tgamestart *gamestart = nullptr;
-    Thelp *help = nullptr;
-    Tphrases *phrases = nullptr;
+    OnFirstUse<Ttallylist> tallylist;
+    OnFirstUse<Tabout> about;
+    OnFirstUse<Tdownload> download;
+    OnFirstUse<Tgamestart> gamestart;
+    OnFirstUse<Thelp> help;
+    OnFirstUse<Tphrases> phrases;
     TServer *server = nullptr;
-    Tspylist *spylist = nullptr;
-    Tplayothers *playothers = nullptr;
-    Tlobby *lobby = nullptr;
+    OnFirstUse<Tspylist> spylist;
+    OnFirstUse<Tplayothers> playothers;
+    OnFirstUse<Tlobby> lobby;
 };

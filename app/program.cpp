@@ -15,6 +15,7 @@
 #include "tspylist.h"
 #include "ttallylist.h"
 #include "look.h"
+#include "windowmakers.h"
 #include "velloc_resources.h"
 
 Program::Program(const QStringList &args, const QString &gamePort, bool mapRouterPort)
@@ -23,22 +24,10 @@ Program::Program(const QStringList &args, const QString &gamePort, bool mapRoute
     forms.chat = new Tchat(forms);
     forms.chat->setArguments(args);
     forms.chat->setGamePort(gamePort);
-    forms.tallylist = new Ttallylist(forms, forms.chat);
-    forms.about = new Tabout(forms, forms.chat);
-    forms.download = new Tdownload(forms, nullptr);
-    forms.gamestart = new Tgamestart(forms, forms.chat);
-    forms.help = new Thelp(forms, forms.chat);
-    forms.phrases = new Tphrases(forms, forms.chat);
     forms.server = new TServer();
-    forms.spylist = new Tspylist(forms, forms.chat);
-    forms.playothers = new Tplayothers(forms, forms.chat);
-    forms.lobby = new Tlobby(forms, LobbyHub::instance(), forms.chat);
+    makeWindowsOnFirstUse(forms);
 
     Tchat *chat = forms.chat;
-    forms.playothers->launch = [chat](const QStringList &launchArgs, bool map) {
-        if (chat->relaunch)
-            chat->relaunch(launchArgs, map);
-    };
     QObject::connect(chat, &Tchat::hosting, chat, [this, mapRouterPort](quint16 port) {
         m_hosted = std::make_unique<HostedTable>(forms, port, mapRouterPort);
     });
@@ -72,18 +61,18 @@ Program::~Program()
     // router forwarding goes with the table.
     m_hosted.reset();
     m_mapper.reset();
-    delete forms.lobby;
-    delete forms.playothers;
-    delete forms.spylist;
+    delete forms.lobby.take();
+    delete forms.playothers.take();
+    delete forms.spylist.take();
     if (forms.server)
         forms.server->shutdown();
     delete forms.server;
-    delete forms.phrases;
-    delete forms.help;
-    delete forms.gamestart;
-    delete forms.download;
-    delete forms.about;
-    delete forms.tallylist;
+    delete forms.phrases.take();
+    delete forms.help.take();
+    delete forms.gamestart.take();
+    delete forms.download.take();
+    delete forms.about.take();
+    delete forms.tallylist.take();
     delete forms.chat;
     forms = Forms{};
 }

@@ -80,7 +80,9 @@ Tchat::Tchat(Forms &forms, QWidget *parent)
 {
     setObjectName(QStringLiteral("chat"));
     setWindowTitle(QStringLiteral("Velloc"));
-    setWindowIcon(programIcon());
+    // The application's icon when main() set one: decoded once for both.
+    if (QApplication::windowIcon().isNull())
+        setWindowIcon(programIcon());
     openLink = [](const QString &link) {
         const QUrl url = link.startsWith(QLatin1String("www."), Qt::CaseInsensitive)
                              ? QUrl(QStringLiteral("http://") + link)
@@ -251,8 +253,7 @@ void Tchat::processparams()
     m_logintext.clear();
     if (m_args.isEmpty()) {
         notice(QStringLiteral("Loading Solo Game..Please wait."));
-        if (m_forms.download)
-            m_forms.download->show();
+        QTimer::singleShot(1000, this, [this] { offerLobby(); });
         m_hostAddress = QStringLiteral("127.0.0.1");
         m_playerName = QStringLiteral("You");
         // A solo table is for this computer alone; when its port is taken
@@ -327,8 +328,7 @@ void Tchat::hostpress()
     button_start->show();
     StartGame1->setEnabled(true);
     updateHostControls();
-    if (m_forms.spylist)
-        m_forms.spylist->popup_kickhim->setEnabled(true);
+    spies.setRemovalAllowed(true);
     m_forms.server->setBotDelay(m_botDelay);
     if (!m_args.isEmpty()) {
         notice(QStringLiteral("You host a table on port %1. Friends join it at this computer's address "

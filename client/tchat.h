@@ -6,6 +6,7 @@
 #include "forms.h"
 #include "gamelog.h"
 #include "hostaddress.h"
+#include "spyroll.h"
 #include "tabletracker.h"
 #include "tsock.h"
 #include "wire.h"
@@ -38,6 +39,7 @@ class HandSurface;
 class HandBone;
 class QKeyEvent;
 class ToeTarget;
+class Tgamestart;
 
 class Tchat : public QMainWindow {
     Q_OBJECT
@@ -80,6 +82,10 @@ public:
     std::function<void(const QStringList &args, bool mapRouterPort)> relaunch;
     // How long a join waits for the table's first answer.
     int answerTimeoutMs = 10000;
+    // The watchers, kept here until the spy list window is made.
+    SpyRoll spies;
+    // The game start dialog, just made, takes the choices kept until then.
+    void gameStartMade(Tgamestart *window);
 
     TSock *sock;   // the connection to the game host
     TSock *Sock11; // the idle lobby link
@@ -397,6 +403,10 @@ private:
     int computerPlayersChosen() const;
     int computerLevelChosen() const;
     bool hintsChosen() const;
+    int roundsChosen() const;
+    int newcomersChosen() const;
+    // The lobby offer of a solo table, once: after the login or a second.
+    void offerLobby();
 
     Forms &m_forms;
     QStringList m_args;
@@ -480,10 +490,13 @@ private:
 
     // Settings.
     int m_botDelay = 1000;
+    int m_rounds = 10;
+    int m_newcomers = 1;
     int m_computerPlayers = 1;
     int m_computerLevel = 1;
     bool m_allowHints = false;
     int m_turnSound = 0;
+    bool m_lobbyOffered = false;
     bool m_settingsLoaded = false;
     bool m_settingsWarned = false;
     int m_savedTop = 3, m_savedLeft = 3, m_savedWidth = 790, m_savedHeight = 578;

@@ -4,6 +4,7 @@
 
 #include "colortext.h"
 #include "look.h"
+#include "phrasebutton.h"
 #include "tphrases.h"
 #include "velloc_resources.h"
 
@@ -120,15 +121,11 @@ void Tchat::createChatPanel()
             [this, entryMenu](const QPoint &at) { entryMenu->popup(mychat->mapToGlobal(at)); });
 
     for (int n = 1; n <= Phrases; ++n) {
-        auto *b = new QToolButton(panel_main);
+        auto *b = new PhraseButton(panel_main);
         b->setObjectName(QStringLiteral("b_phrase%1").arg(n));
         b->setGeometry(292 + 26 * ((n - 1) % 5), n <= 5 ? 488 : 508, 25, 19);
-        b->setAutoRaise(true);
         b->setIcon(QIcon(artPixmap(QStringLiteral(":/images/phrase_%1.png").arg(n))));
         b->setIconSize(QSize(17, 13));
-        b->setAutoFillBackground(true);
-        b->setStyleSheet(QStringLiteral("QToolButton { background: white; border: 1px solid #b0a890; }"
-                                        "QToolButton:hover { background: #e2e4b6; }"));
         b->setCursor(Qt::PointingHandCursor);
         connect(b, &QToolButton::clicked, this, [this, n] { b_phrase1Click(n); });
         b_phrase[size_t(n)] = b;

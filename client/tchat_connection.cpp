@@ -197,6 +197,7 @@ void Tchat::newplayerinfo(const QByteArray &args)
         // Read once: after a reconnect the window stays where the player put it.
         if (!m_settingsLoaded)
             loadinifile();
+        offerLobby();
     } else {
         notice(name + QStringLiteral(" is Connected."));
     }
@@ -207,8 +208,7 @@ void Tchat::newplayerinfo(const QByteArray &args)
         if (slot == m_ownSeat || m_waitingShown || label_status->text() == QLatin1String("Connected."))
             showWaiting();
     } else {
-        if (m_forms.spylist)
-            m_forms.spylist->listbox_spys->addItem(QString::number(slot) + QStringLiteral(": ") + name);
+        spies.add(QString::number(slot) + QStringLiteral(": ") + name);
         notice(slot == m_ownSeat ? QStringLiteral("You are spying.") : name + QStringLiteral(" is spying."));
     }
     playsounds(QStringLiteral("entered"));
@@ -230,14 +230,9 @@ void Tchat::playerdisconnected(const QByteArray &args)
             showWaiting();
         return;
     }
-    if (slot < 7 || slot > 9 || !m_forms.spylist)
-        return;
-    const QString entry = QString::number(slot) + QStringLiteral(": ") + name;
-    const auto found = m_forms.spylist->listbox_spys->findItems(entry, Qt::MatchExactly);
-    if (found.isEmpty())
+    if (slot < 7 || slot > 9 || !spies.remove(QString::number(slot) + QStringLiteral(": ") + name))
         return;
     notice(name + QStringLiteral(" has left."));
-    delete found.first();
 }
 
 void Tchat::justwatching(const QByteArray &args)

@@ -153,10 +153,8 @@ void Tchat::kicking(int slot)
     QString who;
     if (isSeat(slot))
         who = seatName(slot);
-    else if (m_forms.spylist)
-        for (int i = 0; i < m_forms.spylist->listbox_spys->count(); ++i)
-            if (m_forms.spylist->listbox_spys->item(i)->text().startsWith(QString::number(slot) + QStringLiteral(": ")))
-                who = m_forms.spylist->listbox_spys->item(i)->text().section(QStringLiteral(": "), 1);
+    else
+        who = spies.nameIn(slot);
     if (who.isEmpty() || who == QLatin1String("<Waiting>"))
         who = QStringLiteral("the player in slot %1").arg(slot);
     if (questionBox && !questionBox(this, QStringLiteral("Remove %1 from the table?").arg(who)))

@@ -267,8 +267,7 @@ void Tchat::forgetTable()
     if (!m_hostFlag) {
         hideGameButton(button_start);
         StartGame1->setEnabled(false);
-        if (m_forms.spylist)
-            m_forms.spylist->popup_kickhim->setEnabled(false);
+        spies.setRemovalAllowed(false);
     }
     updateHostControls();
     label_finalstandings->hide();
@@ -277,8 +276,7 @@ void Tchat::forgetTable()
         label_playername[size_t(n)]->setText(QStringLiteral("<Waiting>"));
         image_eyes[size_t(n)]->hide();
     }
-    if (m_forms.spylist)
-        m_forms.spylist->listbox_spys->clear();
+    spies.clear();
     JustWatch1->setChecked(false);
     hideTargets();
     hideGameButton(button_pass);
@@ -396,8 +394,7 @@ void Tchat::grantHostRights()
         button_start->show();
         button_start->raise();
     }
-    if (m_forms.spylist)
-        m_forms.spylist->popup_kickhim->setEnabled(true);
+    spies.setRemovalAllowed(true);
     updateHostControls();
     if (m_waitingShown)
         showWaiting();
@@ -457,11 +454,11 @@ bool Tchat::extensionMessage(const QByteArray &name, const QByteArray &args)
 
 // --- computer players and the hint -------------------------------------------------
 
-int Tchat::computerPlayersChosen() const { return m_forms.gamestart ? m_forms.gamestart->computerPlayers() : m_computerPlayers; }
+int Tchat::computerPlayersChosen() const { return m_forms.gamestart.built() ? m_forms.gamestart->computerPlayers() : m_computerPlayers; }
 
-int Tchat::computerLevelChosen() const { return m_forms.gamestart ? m_forms.gamestart->computerLevel() : m_computerLevel; }
+int Tchat::computerLevelChosen() const { return m_forms.gamestart.built() ? m_forms.gamestart->computerLevel() : m_computerLevel; }
 
-bool Tchat::hintsChosen() const { return m_forms.gamestart ? m_forms.gamestart->hintsAllowed() : m_allowHints; }
+bool Tchat::hintsChosen() const { return m_forms.gamestart.built() ? m_forms.gamestart->hintsAllowed() : m_allowHints; }
 
 void Tchat::applyComputerChoice(int count, int level, bool hints)
 {

@@ -86,11 +86,11 @@ void Tchat::loadinifile()
 
     int n = 0;
     const QString rounds = ini.readString(sec, QStringLiteral("Playtoscore"), QStringLiteral("10"));
-    if (m_forms.gamestart && tryStrToInt(rounds.toLatin1(), n))
-        m_forms.gamestart->setRounds(n);
+    if (tryStrToInt(rounds.toLatin1(), n))
+        m_rounds = qBound(3, n, 10);
     const QString newcomers = ini.readString(sec, QStringLiteral("Newcomers"), QStringLiteral("1"));
-    if (m_forms.gamestart && tryStrToInt(newcomers.toLatin1(), n))
-        m_forms.gamestart->checkit(QStringLiteral("image_newcomers%1").arg(n == 2 || n == 3 ? n : 1));
+    if (tryStrToInt(newcomers.toLatin1(), n))
+        m_newcomers = n == 2 || n == 3 ? n : 1;
 
     // The computer players: numbers outside what the dialog offers are
     // pulled back into range.
@@ -100,11 +100,8 @@ void Tchat::loadinifile()
                           ? 2
                           : 1;
     m_allowHints = ini.readString(sec, QStringLiteral("Allowhints"), QStringLiteral("false")) == QLatin1String("true");
-    if (m_forms.gamestart) {
-        m_forms.gamestart->setComputerPlayers(m_computerPlayers);
-        m_forms.gamestart->setComputerLevel(m_computerLevel);
-        m_forms.gamestart->setHintsAllowed(m_allowHints);
-    }
+    if (Tgamestart *dialog = m_forms.gamestart.built())
+        gameStartMade(dialog);
 
     const QString speed = ini.readString(sec, QStringLiteral("Botspeed"), QString());
     m_botDelay = speed == QLatin1String("2000") ? 2000 : speed == QLatin1String("500") ? 500 : 1000;
@@ -137,8 +134,8 @@ void Tchat::saveinifile()
         {QStringLiteral("Height"), QString::number(height())},
         {QStringLiteral("Textcolor"), colorToString(m_chatColour)},
         {QStringLiteral("Actioncolor"), colorToString(m_actionColour)},
-        {QStringLiteral("Playtoscore"), QString::number(m_forms.gamestart ? m_forms.gamestart->rounds() : 10)},
-        {QStringLiteral("Newcomers"), QString::number(m_forms.gamestart ? m_forms.gamestart->newcomersOption() : 1)},
+        {QStringLiteral("Playtoscore"), QString::number(roundsChosen())},
+        {QStringLiteral("Newcomers"), QString::number(newcomersChosen())},
         {QStringLiteral("Botspeed"), QString::number(m_botDelay)},
         {QStringLiteral("Computerplayers"), QString::number(computerPlayersChosen())},
         {QStringLiteral("Computerlevel"), computerLevelChosen() == 2 ? QStringLiteral("Strong") : QStringLiteral("Normal")},
@@ -166,9 +163,9 @@ void Tchat::savePreference(const QString &key)
     else if (key == QLatin1String("Actioncolor"))
         value = colorToString(m_actionColour);
     else if (key == QLatin1String("Playtoscore"))
-        value = QString::number(m_forms.gamestart ? m_forms.gamestart->rounds() : 10);
+        value = QString::number(roundsChosen());
     else if (key == QLatin1String("Newcomers"))
-        value = QString::number(m_forms.gamestart ? m_forms.gamestart->newcomersOption() : 1);
+        value = QString::number(newcomersChosen());
     else if (key == QLatin1String("Botspeed"))
         value = QString::number(m_botDelay);
     else if (key == QLatin1String("Computerplayers"))

@@ -5,6 +5,7 @@
 void initVellocResources()
 {
     Q_INIT_RESOURCE(velloc);
+    Q_INIT_RESOURCE(velloc_2x);
 }
 
 QPixmap artPixmap(const QString &path, qreal devicePixelRatio)

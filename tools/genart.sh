@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Rebuilds Velloc's pictures and sounds into resources/ and rewrites
-# resources/velloc.qrc. Usage: tools/genart.sh [build-folder] (default: build
+# resources/velloc.qrc and velloc_2x.qrc. Usage: tools/genart.sh [build-folder] (default: build
 # at the top of the tree). The program's own build never runs this; commit
 # what it writes.
 set -euo pipefail

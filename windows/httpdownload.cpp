@@ -3,8 +3,6 @@
 #include <QSaveFile>
 #include <QSocketNotifier>
 
-#include <mutex>
-
 namespace {
 
 const char UserAgent[] = "Mozilla/3.0 (compatible)";
@@ -16,16 +14,6 @@ bool isSuccessStatus(long status) { return status >= 200 && status <= 299; }
 
 HttpDownload::HttpDownload(QObject *parent) : QObject(parent)
 {
-    static std::once_flag curlReady;
-    std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-
-    m_multi = curl_multi_init();
-    if (m_multi) {
-        curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &HttpDownload::socketCallback);
-        curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
-        curl_multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, &HttpDownload::timerCallback);
-        curl_multi_setopt(m_multi, CURLMOPT_TIMERDATA, this);
-    }
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, [this] { drive(CURL_SOCKET_TIMEOUT, 0); });
 }
@@ -34,7 +22,27 @@ HttpDownload::~HttpDownload()
 {
     release();
     if (m_multi)
-        curl_multi_cleanup(m_multi);
+        m_curl->multi_cleanup(m_multi);
+}
+
+// libcurl is opened by the first download, not when the program starts.
+bool HttpDownload::setUpCurl()
+{
+    if (m_multi)
+        return true;
+    m_curl = CurlLibrary::get(&m_error);
+    if (!m_curl)
+        return false;
+    m_multi = m_curl->multi_init();
+    if (!m_multi) {
+        m_error = QStringLiteral("The HTTP client could not be set up");
+        return false;
+    }
+    m_curl->multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &HttpDownload::socketCallback);
+    m_curl->multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
+    m_curl->multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, &HttpDownload::timerCallback);
+    m_curl->multi_setopt(m_multi, CURLMOPT_TIMERDATA, this);
+    return true;
 }
 
 bool HttpDownload::start(const QString &url, const QString &filePath)
@@ -50,10 +58,8 @@ bool HttpDownload::start(const QString &url, const QString &filePath)
     m_refusedStatus = false;
     m_abortRequested = false;
 
-    if (!m_multi) {
-        m_error = QStringLiteral("The HTTP client could not be set up");
+    if (!setUpCurl())
         return false;
-    }
 
     // QSaveFile writes beside the target and renames on commit, so a broken
     // transfer never leaves a partial installer that could be started.
@@ -63,19 +69,19 @@ bool HttpDownload::start(const QString &url, const QString &filePath)
         return false;
     }
 
-    CURL *easy = curl_easy_init();
+    CURL *easy = m_curl->easy_init();
     if (!easy) {
         m_error = QStringLiteral("The HTTP client could not be set up");
         return false;
     }
     m_errorBuffer.fill('\0', CURL_ERROR_SIZE);
-    m_headers = curl_slist_append(nullptr, AcceptHeader);
+    m_headers = m_curl->slist_append(nullptr, AcceptHeader);
 
     const QByteArray urlBytes = url.toUtf8();
     CURLcode rc = CURLE_OK;
     auto set = [&](CURLoption option, auto value) {
         if (rc == CURLE_OK)
-            rc = curl_easy_setopt(easy, option, value);
+            rc = m_curl->easy_setopt(easy, option, value);
     };
     set(CURLOPT_URL, urlBytes.constData());
     set(CURLOPT_ERRORBUFFER, m_errorBuffer.data());
@@ -105,18 +111,18 @@ bool HttpDownload::start(const QString &url, const QString &filePath)
     set(CURLOPT_XFERINFODATA, this);
     set(CURLOPT_NOPROGRESS, 0L);
     if (rc != CURLE_OK) {
-        m_error = QString::fromUtf8(curl_easy_strerror(rc));
-        curl_easy_cleanup(easy);
-        curl_slist_free_all(m_headers);
+        m_error = QString::fromUtf8(m_curl->easy_strerror(rc));
+        m_curl->easy_cleanup(easy);
+        m_curl->slist_free_all(m_headers);
         m_headers = nullptr;
         return false;
     }
 
     m_file = std::move(file);
     m_easy = easy;
-    const CURLMcode mc = curl_multi_add_handle(m_multi, easy);
+    const CURLMcode mc = m_curl->multi_add_handle(m_multi, easy);
     if (mc != CURLM_OK) {
-        m_error = QString::fromUtf8(curl_multi_strerror(mc));
+        m_error = QString::fromUtf8(m_curl->multi_strerror(mc));
         release();
         return false;
     }
@@ -183,7 +189,7 @@ size_t HttpDownload::writeCallback(char *buffer, size_t size, size_t count, void
         return 0;
     if (!d->m_bodyStarted) {
         long status = 0;
-        curl_easy_getinfo(d->m_easy, CURLINFO_RESPONSE_CODE, &status);
+        d->m_curl->easy_getinfo(d->m_easy, CURLINFO_RESPONSE_CODE, &status);
         d->m_status = status;
         // An error page is not an installer: stop before writing any of it.
         if (!isSuccessStatus(status)) {
@@ -253,7 +259,7 @@ void HttpDownload::drive(curl_socket_t fd, int events)
     }
     int running = 0;
     m_insideCurl = true;
-    curl_multi_socket_action(m_multi, fd, events, &running);
+    m_curl->multi_socket_action(m_multi, fd, events, &running);
     m_insideCurl = false;
     if (collectResults())
         return; // finished() may have deleted this object
@@ -264,17 +270,17 @@ void HttpDownload::drive(curl_socket_t fd, int events)
 bool HttpDownload::collectResults()
 {
     int queued = 0;
-    while (CURLMsg *msg = curl_multi_info_read(m_multi, &queued)) {
+    while (CURLMsg *msg = m_curl->multi_info_read(m_multi, &queued)) {
         if (msg->msg != CURLMSG_DONE || msg->easy_handle != m_easy)
             continue;
         const CURLcode result = msg->data.result;
 
         long status = 0;
-        curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
+        m_curl->easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
         if (status != 0)
             m_status = status;
         curl_off_t announced = -1;
-        curl_easy_getinfo(m_easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+        m_curl->easy_getinfo(m_easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
 
         Outcome outcome = Outcome::Failed;
         if (m_abortRequested) {
@@ -286,7 +292,7 @@ bool HttpDownload::collectResults()
             if (m_error.isEmpty()) {
                 m_error = QString::fromUtf8(m_errorBuffer.constData());
                 if (m_error.isEmpty())
-                    m_error = QString::fromUtf8(curl_easy_strerror(result));
+                    m_error = QString::fromUtf8(m_curl->easy_strerror(result));
             }
         } else if (announced >= 0 && announced != m_bytes) {
             m_error = QStringLiteral("Received %1 of %2 bytes").arg(m_bytes).arg(qint64(announced));
@@ -310,12 +316,12 @@ void HttpDownload::finish(Outcome outcome)
 void HttpDownload::release()
 {
     if (m_easy) {
-        curl_multi_remove_handle(m_multi, m_easy);
-        curl_easy_cleanup(m_easy);
+        m_curl->multi_remove_handle(m_multi, m_easy);
+        m_curl->easy_cleanup(m_easy);
         m_easy = nullptr;
     }
     if (m_headers) {
-        curl_slist_free_all(m_headers);
+        m_curl->slist_free_all(m_headers);
         m_headers = nullptr;
     }
     if (m_file) {

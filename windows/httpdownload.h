@@ -1,4 +1,5 @@
-// HttpDownload: fetches one URL by HTTP/1.0 GET into a file with libcurl.
+// HttpDownload: fetches one URL by HTTP/1.0 GET into a file with libcurl,
+// which the first start() opens (see CurlLibrary).
 // curl's multi interface is driven from the Qt event loop (socket notifiers
 // and a timer), so the window that asked keeps working during the transfer.
 // The target file only appears once the whole body has arrived.
@@ -9,7 +10,7 @@
 #include <QString>
 #include <QTimer>
 
-#include <curl/curl.h>
+#include "curlloader.h"
 
 #include <map>
 #include <memory>
@@ -71,7 +72,9 @@ private:
     bool collectResults();
     void finish(Outcome outcome);
     void release();
+    bool setUpCurl();
 
+    const CurlLibrary *m_curl = nullptr;
     CURLM *m_multi = nullptr;
     CURL *m_easy = nullptr;
     curl_slist *m_headers = nullptr;

@@ -1,6 +1,7 @@
 #include "tdownload.h"
 
 #include "config.h"
+#include "curlloader.h"
 #include "jpegimage.h"
 #include "look.h"
 #include "paths.h"
@@ -275,8 +276,12 @@ void Tdownload::getbuttonClick()
         && !m_fileName.contains(QLatin1Char('\\'));
     if (plainName)
         QDir().mkpath(QFileInfo(installerPath()).absolutePath());
-    if (!plainName || !http->start(installerUrl, installerPath()))
+    if (!plainName || !http->start(installerUrl, installerPath())) {
         httpFinished(HttpDownload::Outcome::Failed);
+        // Without libcurl nothing can be fetched: the player reads why.
+        if (plainName && !CurlLibrary::get())
+            showMessage(http->errorText());
+    }
 }
 
 void Tdownload::abortbuttonClick()

@@ -1,5 +1,6 @@
 // Start-up: the launch modes decided from the command line, the windows and
 // their captions, and the one-copy-per-desktop guard.
+#include "paths.h"
 #include "singleinstance.h"
 #include "tablewidgets.h"
 #include "tablefixture.h"
@@ -38,6 +39,7 @@ class TestStartup : public QObject {
     Q_OBJECT
 private slots:
     void windowsAndCaptions();
+    void damagedTallyReportedAtStart();
     void soloGame();
     void hostMode();
     void joinModeIsCaseSensitive();
@@ -70,6 +72,23 @@ void TestStartup::windowsAndCaptions()
     QCOMPARE(f.about->displayedVersion(), QStringLiteral(VELLOC_VERSION));
 }
 
+// The side windows are made on first use, but a damaged tally file is still
+// reported at start, by the tally window.
+void TestStartup::damagedTallyReportedAtStart()
+{
+    QTemporaryDir dir;
+    setProgramFolder(dir.path());
+    QFile tally(tallyFilePath());
+    QVERIFY(tally.open(QIODevice::WriteOnly));
+    tally.write("not a tally");
+    tally.close();
+    Program program(QStringList{"A", "B"}, QStringLiteral("0"));
+    QVERIFY(program.forms.tallylist.built());
+    QVERIFY(!program.forms.tallylist.built()->loadError().isEmpty());
+    QVERIFY(!program.forms.about.built());
+    setProgramFolder(QString());
+}
+
 void TestStartup::soloGame()
 {
     Table t(QStringList{}, QStringLiteral("0"));
@@ -86,6 +105,11 @@ void TestStartup::soloGame()
     QVERIFY(!t.chat->Sock11->hasSocket()); // no lobby link in a solo game
     QVERIFY(t.program->forms.spylist->popup_kickhim->isEnabled());
     QCOMPARE(t.program->forms.server->game().players[1].name, QByteArray("You"));
+    // Nothing the player has not opened was made, nor libcurl loaded.
+    QVERIFY(!t.program->forms.gamestart.built() && !t.program->forms.help.built());
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    QVERIFY(maps.open(QIODevice::ReadOnly));
+    QVERIFY(!maps.readAll().contains("libcurl"));
 }
 
 void TestStartup::hostMode()

@@ -92,6 +92,8 @@ void TestTableSettings::storedValuesAreApplied()
     QCOMPARE(t.chat->chatColour(), QColor(255, 128, 0));
     QCOMPARE(t.chat->mychat->palette().color(QPalette::Text), QColor(255, 128, 0));
     QCOMPARE(t.chat->actionColour(), QColor(0, 0, 255));
+    // Kept by the table until the dialog is made, then shown in it.
+    QVERIFY(!t.program->forms.gamestart.built());
     QCOMPARE(t.program->forms.gamestart->rounds(), 5);
     QCOMPARE(t.program->forms.gamestart->newcomersOption(), 3);
     QVERIFY(t.chat->Slow1->isChecked());

@@ -2,6 +2,7 @@
 // what goes on the wire, what the window shows, and that only a complete
 // download is ever started as an installer.
 #include "config.h"
+#include "curlloader.h"
 #include "forms.h"
 #include "httpdownload.h"
 #include "paths.h"
@@ -178,6 +179,7 @@ private slots:
     void abort();
     void unusableFileName_data();
     void unusableFileName();
+    void withoutLibcurl();
     void playWithOthers_data();
     void playWithOthers();
     void playSolo();
@@ -577,6 +579,26 @@ void tst_Download::unusableFileName()
     QVERIFY(m_launches.isEmpty());
     QCOMPARE(server.connections, 0);
     QCOMPARE(folderEntries(), QStringList());
+}
+
+// No libcurl on the computer: the window says so and fetches nothing.
+void tst_Download::withoutLibcurl()
+{
+    TestHttpServer server;
+    server.reply = TestHttpServer::ok("should not be fetched");
+    Forms forms;
+    auto dl = makeWindow(forms, server.url(QStringLiteral("/lobbysetup.exe")));
+    CurlLibrary::setFileNameForTest("libcurl-not-here.so.4");
+    const bool ran = runDownload(*dl);
+    CurlLibrary::setFileNameForTest(CurlLibrary::FileName);
+    QVERIFY(ran);
+    QCOMPARE(dl->infolabel->text(), QStringLiteral("Download Aborted"));
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages.first().contains(QLatin1String("libcurl-not-here.so.4"))
+                 && m_messages.first().contains(QLatin1String("not installed")),
+             qPrintable(m_messages.first()));
+    QCOMPARE(server.connections, 0);
+    QVERIFY(m_launches.isEmpty());
 }
 
 void tst_Download::playWithOthers_data()

@@ -1,5 +1,5 @@
 // velloc-genart: draws every picture and synthesises every sound of Velloc
-// into resources/, together with the resource list velloc.qrc, and the
+// into resources/, together with the resource lists velloc.qrc and velloc_2x.qrc, and the
 // desktop icons under resources/icons/. The results are committed; the
 // program's build only embeds or installs them.
 //
@@ -114,9 +114,11 @@ bool writeWav(const std::vector<float> &samples, const QString &file)
     return f.write(out) == out.size();
 }
 
-bool writeQrc(const QStringList &files, const QString &dir)
+// The "@2x" pictures go into a resource block of their own (velloc_2x.qrc):
+// on a screen of pixel ratio 1 their pages are never touched.
+bool writeQrcFile(const QStringList &files, const QString &path)
 {
-    QFile f(dir + QStringLiteral("/velloc.qrc"));
+    QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Text))
         return false;
     QTextStream out(&f);
@@ -130,6 +132,15 @@ bool writeQrc(const QStringList &files, const QString &dir)
         out << "    <file>" << file << "</file>\n";
     out << "</qresource>\n</RCC>\n";
     return true;
+}
+
+bool writeQrc(const QStringList &files, const QString &dir)
+{
+    QStringList plain, sharp;
+    for (const QString &file : files)
+        (file.contains(QLatin1String("@2x.")) ? sharp : plain) << file;
+    return writeQrcFile(plain, dir + QStringLiteral("/velloc.qrc"))
+        && writeQrcFile(sharp, dir + QStringLiteral("/velloc_2x.qrc"));
 }
 
 int usage()

@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: MIT
+// Widgets that paint themselves instead of carrying a style sheet look, pixel
+// for pixel, as they did with it, at pixel ratios 1 and 2.
+#include "phrasebutton.h"
+#include "velloc_resources.h"
+
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+QImage rendered(QWidget *w, qreal ratio)
+{
+    QPixmap pm(w->size() * ratio);
+    pm.setDevicePixelRatio(ratio);
+    pm.fill(Qt::magenta);
+    w->render(&pm);
+    return pm.toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+} // namespace
+
+class tst_PaintedLooks : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { initVellocResources(); }
+    void phraseButton_data();
+    void phraseButton();
+};
+
+void tst_PaintedLooks::phraseButton_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<QString>("state");
+    for (qreal ratio : {1.0, 2.0})
+        for (const char *state : {"normal", "hover", "pressed", "focus", "disabled"})
+            QTest::addRow("%s at %g", state, ratio) << ratio << QString::fromLatin1(state);
+}
+
+void tst_PaintedLooks::phraseButton()
+{
+    QFETCH(qreal, ratio);
+    QFETCH(QString, state);
+    QWidget window;
+    window.resize(80, 40);
+    // The look the buttons had with their style sheet.
+    auto *before = new QToolButton(&window);
+    before->setAutoRaise(true);
+    before->setAutoFillBackground(true);
+    before->setStyleSheet(QStringLiteral("QToolButton { background: white; border: 1px solid #b0a890; }"
+                                         "QToolButton:hover { background: #e2e4b6; }"));
+    QToolButton *now = new PhraseButton(&window);
+    const QIcon icon(artPixmap(QStringLiteral(":/images/phrase_3.png"), 1.0));
+    int x = 5;
+    for (QToolButton *b : {before, now}) {
+        b->setGeometry(x, 5, 25, 19);
+        b->setIcon(icon);
+        b->setIconSize(QSize(17, 13));
+        b->setFocusPolicy(Qt::StrongFocus);
+        x += 30;
+    }
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (QToolButton *b : {before, now}) {
+        b->setAttribute(Qt::WA_UnderMouse, state == QLatin1String("hover"));
+        if (state == QLatin1String("pressed"))
+            b->setDown(true);
+        else if (state == QLatin1String("disabled"))
+            b->setEnabled(false);
+    }
+    const QImage reference = [&] {
+        if (state == QLatin1String("focus"))
+            before->setFocus(Qt::TabFocusReason);
+        return rendered(before, ratio);
+    }();
+    if (state == QLatin1String("focus"))
+        now->setFocus(Qt::TabFocusReason);
+    const QImage painted = rendered(now, ratio);
+    QCOMPARE(painted.size(), reference.size());
+    if (painted != reference) {
+        reference.save(QDir::temp().filePath(QStringLiteral("phrase-before-%1.png").arg(QString::fromLatin1(QTest::currentDataTag()))));
+        painted.save(QDir::temp().filePath(QStringLiteral("phrase-now-%1.png").arg(QString::fromLatin1(QTest::currentDataTag()))));
+    }
+    QVERIFY2(painted == reference, "differs; both pictures are in the temporary folder");
+}
+
+QTEST_MAIN(tst_PaintedLooks)
+#include "tst_paintedlooks.moc"
