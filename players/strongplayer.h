@@ -1,12 +1,15 @@
 // The strong computer player: determinized Monte Carlo. It fills the bones
 // it cannot see into the other hands consistently with what the table has
-// shown, plays each candidate move out to the end of the round with a quick
-// policy (its own seat dumping doubles and heavy bones, the others taken for
-// first-fit players), and keeps the move with the best mean result for its
-// own seat, halving the field as the playouts come in. It reads a TableView
-// only, never the live game.
+// shown, plays each candidate move out to the end of the round with every
+// seat, its own and the others', playing the heuristic player from what that
+// seat would know in the sampled deal, and keeps the move with the best
+// mean result, halving the field as the playouts come in. Late in a game of
+// three or more it measures a result against the leading opponent's total
+// rather than the round's mean. It reads a TableView only, never the live
+// game.
 #pragma once
 
+#include "heuristic.h"
 #include "tableview.h"
 
 #include <cstdint>
@@ -14,14 +17,22 @@
 namespace players {
 
 // The tunable numbers, listed once so a benchmark can set them by name.
-#define VELLOC_STRONG_SETTINGS(X) X(determinizations) X(maxPlayouts) X(ownRandom)
+#define VELLOC_STRONG_SETTINGS(X) X(determinizations) X(maxPlayouts) X(noise) X(lateRounds) X(leader) X(winBonus)
 
 struct StrongSettings {
-    int determinizations = 400; // playouts per candidate move
-    int maxPlayouts = 6000;     // ceiling of a decision's playouts, whatever the candidates
-    // Percent of its own playout moves the seat makes at random: it will not
-    // always play the heaviest bone, and the playouts should not count on it.
-    int ownRandom = 25;
+    int determinizations = 150; // playouts per candidate move
+    int maxPlayouts = 2000;     // ceiling of a decision's playouts, whatever the candidates
+    // Percent of playout moves made at random: nobody at the table plays
+    // exactly the heuristic, and the playouts should not count on it.
+    int noise = 10;
+    // Rounds at the end of a game of three or more seats in which a result
+    // counts against the leading opponent's total ...
+    int lateRounds = 2;
+    int leader = 50; // ... with this percent of the weight, the round's mean the rest
+    // Points a playout of the very last round counts for ending ahead of
+    // every opponent (and against ending behind one).
+    int winBonus = 0;
+    HeuristicWeights weights; // how every seat plays in the playouts
 };
 
 // The move for the view's seat (a pass when it has none). The same view and

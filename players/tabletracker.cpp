@@ -1,5 +1,7 @@
 #include "tabletracker.h"
 
+#include <algorithm>
+
 namespace players {
 
 namespace {
@@ -34,6 +36,13 @@ void TableTracker::setSeat(int seat)
     std::fill(std::begin(m_handNumber), std::end(m_handNumber), 0);
 }
 
+void TableTracker::clearRound()
+{
+    const TableView::Game game = m_view.game;
+    setSeat(m_view.me);
+    m_view.game = game;
+}
+
 bool TableTracker::myTurn() const { return m_view.valid && m_view.round.turn == m_view.me && !m_doublePending; }
 
 int TableTracker::handNumber(int bone) const
@@ -57,8 +66,8 @@ void TableTracker::observe(const TableMessage &message)
             return;
         const int spinnerBone = f[1].toInt();
         const int each = f[2].toInt();
-        const int seat = me;
-        setSeat(seat);
+        clearRound();
+        v.game.round = f[0].toInt();
         if (!bones::valid(spinnerBone) || !bones::isdouble(spinnerBone))
             return;
         r.spinner = std::int8_t(gettopnum(spinnerBone));
@@ -153,8 +162,27 @@ void TableTracker::observe(const TableMessage &message)
     } else if (name == "CMD_endround" || name == "CMD_startgame" || name == "CMD_gamestats") {
         // Between rounds, and for a latecomer who cannot know the hand
         // counts, there is nothing to plan with until the next round.
-        const int seat = me;
-        setSeat(seat);
+        clearRound();
+        TableView::Game &game = v.game;
+        if (name == "CMD_startgame") {
+            game = {};
+            // The host's reading of the rounds field: a sign and digits, or 3.
+            const QByteArrayView text = f.size() > 1 ? f[1] : QByteArrayView();
+            bool number = !text.isEmpty();
+            for (qsizetype i = 0; i < text.size() && number; ++i)
+                number = (text[i] >= '0' && text[i] <= '9') || (i == 0 && (text[i] == '-' || text[i] == '+'));
+            const int rounds = number ? text.toInt(&number) : 3;
+            game.rounds = number ? std::clamp(rounds, 3, 10) : 3;
+        } else if (name == "CMD_endround") {
+            for (qsizetype i = 1; i + 2 < f.size(); i += 3)
+                if (const int s = f[i].toInt(); s >= 1 && s <= rules::Seats)
+                    game.total[s] = f[i + 2].toInt();
+        } else if (f.size() >= 11) {
+            game.round = f[1].toInt();
+            game.rounds = f[2].toInt();
+            for (int s = 1; s <= rules::Seats; ++s)
+                game.total[s] = f[4 + s].toInt();
+        }
     }
 }
 
