@@ -73,10 +73,12 @@ inline GameResult playGame(int seats, int rounds, std::uint64_t deal, Player *co
         p.turn = std::uint8_t(opener);
         Knowledge known = Knowledge::dealt(p, spinnerBone);
         game.round = round;
+        TableView v; // what every seat was shown; the hand is the seat's own
+        v.valid = true;
+        v.game = game;
+        v.firstSpinner = spinnerBone;
         for (int guard = 0; !p.over && guard < 1000; ++guard) {
-            TableView v;
             v.me = p.turn;
-            v.valid = true;
             v.round = p;
             for (int s = 1; s <= rules::Seats; ++s)
                 if (s != v.me)
@@ -84,8 +86,11 @@ inline GameResult playGame(int seats, int rounds, std::uint64_t deal, Player *co
             std::copy(std::begin(known.count), std::end(known.count), v.handCount);
             std::copy(std::begin(known.cannotHold), std::end(known.cannotHold), v.cannotHold);
             v.gone = known.gone;
-            v.game = game;
             const Move m = players[p.turn - 1]->move(v, turnSeed = mix(turnSeed));
+            if (v.historyLength >= 0 && v.historyLength < TableView::MaxHistory)
+                v.history[v.historyLength++] = {std::int8_t(p.turn), m.bone, m.toe};
+            else
+                v.historyLength = -1;
             known.note(p, m);
             p.play(m);
         }

@@ -1,7 +1,11 @@
 #include "strongplayer.h"
 
+#include "handreading.h"
+
 #include <algorithm>
 #include <bit>
+#include <cmath>
+#include <vector>
 
 namespace players {
 
@@ -98,6 +102,49 @@ struct Playout {
         }
         return outcome(p);
     }
+};
+
+// The deals the playouts are played on. Sampled afresh for each, unless
+// the other seats' plays can be read: then drawn from a pool of samples,
+// each as likely as it explains those plays.
+class Deals {
+public:
+    Deals(const TableView &view, const StrongSettings &settings, std::uint64_t seed) : m_view(view)
+    {
+        if (settings.readPool <= 0)
+            return;
+        const PlayReader reader(view, settings.weights);
+        if (!reader.active())
+            return;
+        const double misfit = std::clamp(settings.misfit, 1, 100) / 100.0;
+        m_pool.resize(std::size_t(settings.readPool));
+        m_cumulative.resize(m_pool.size());
+        double sum = 0;
+        for (std::size_t i = 0; i < m_pool.size(); ++i) {
+            rules::Random rng(seed ^ mix(0xD0C0 + i));
+            if (!sampleDeal(view, rng, m_pool[i])) {
+                m_pool.clear();
+                return;
+            }
+            sum += std::pow(misfit, reader.misfits(m_pool[i]));
+            m_cumulative[i] = sum;
+        }
+    }
+
+    bool next(rules::Random &rng, Position &out) const
+    {
+        if (m_pool.empty())
+            return sampleDeal(m_view, rng, out);
+        const double u = double(rng.next() >> 11) * 0x1.0p-53 * m_cumulative.back();
+        const auto at = std::upper_bound(m_cumulative.begin(), m_cumulative.end(), u) - m_cumulative.begin();
+        out = m_pool[std::min(std::size_t(at), m_pool.size() - 1)];
+        return true;
+    }
+
+private:
+    const TableView &m_view;
+    std::vector<Position> m_pool;
+    std::vector<double> m_cumulative;
 };
 
 } // namespace
@@ -238,6 +285,7 @@ Move decideStrong(const TableView &view, std::uint64_t seed, const StrongSetting
     // ceiling that keeps a decision within a few milliseconds.
     const Playout playout(settings, view);
     const Knowledge known = Knowledge::of(view);
+    const Deals deals(view, settings, seed);
     int rounds = 1;
     while ((1 << rounds) < c)
         ++rounds;
@@ -250,10 +298,10 @@ Move decideStrong(const TableView &view, std::uint64_t seed, const StrongSetting
     std::uint64_t d = 0;
     Position deal;
     for (int r = 0; r < rounds && a > 1; ++r) {
-        const int deals = std::max(1, budget / (a * rounds));
-        for (int j = 0; j < deals; ++j, ++d) {
+        const int perRound = std::max(1, budget / (a * rounds));
+        for (int j = 0; j < perRound; ++j, ++d) {
             rules::Random dealRng(seed ^ mix(d));
-            if (!sampleDeal(view, dealRng, deal))
+            if (!deals.next(dealRng, deal))
                 return cands[0];
             const std::uint64_t dice = dealRng.next();
             for (int i = 0; i < a; ++i) {

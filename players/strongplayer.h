@@ -17,7 +17,8 @@
 namespace players {
 
 // The tunable numbers, listed once so a benchmark can set them by name.
-#define VELLOC_STRONG_SETTINGS(X) X(determinizations) X(maxPlayouts) X(noise) X(lateRounds) X(leader) X(winBonus)
+#define VELLOC_STRONG_SETTINGS(X)                                                                                      \
+    X(determinizations) X(maxPlayouts) X(noise) X(lateRounds) X(leader) X(winBonus) X(readPool) X(misfit)
 
 struct StrongSettings {
     int determinizations = 150; // playouts per candidate move
@@ -32,6 +33,10 @@ struct StrongSettings {
     // Points a playout of the very last round counts for ending ahead of
     // every opponent (and against ending behind one).
     int winBonus = 0;
+    // Deals sampled to read the other seats' plays by (0: none), and the
+    // percent weight of a deal for each play it does not explain.
+    int readPool = 0;
+    int misfit = 20;
     HeuristicWeights weights; // how every seat plays in the playouts
 };
 

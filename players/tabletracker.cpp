@@ -43,6 +43,18 @@ void TableTracker::clearRound()
     m_view.game = game;
 }
 
+void TableTracker::record(int seat, int bone, int toe)
+{
+    int &n = m_view.historyLength;
+    if (n < 0)
+        return;
+    if (n == TableView::MaxHistory) {
+        n = -1;
+        return;
+    }
+    m_view.history[n++] = {std::int8_t(seat), std::int8_t(bone), std::int8_t(toe)};
+}
+
 bool TableTracker::myTurn() const { return m_view.valid && m_view.round.turn == m_view.me && !m_doublePending; }
 
 int TableTracker::handNumber(int bone) const
@@ -80,6 +92,7 @@ void TableTracker::observe(const TableMessage &message)
             }
         }
         v.gone = rules::bit(spinnerBone);
+        v.firstSpinner = spinnerBone;
         m_each = each;
         m_doublePending = false;
         v.valid = true;
@@ -125,6 +138,7 @@ void TableTracker::observe(const TableMessage &message)
         r.passed = 0;
         v.gone |= rules::bit(bone);
         v.handCount[seat] = f[6].toInt();
+        record(seat, bone, toe);
         if (seat == me) {
             r.hand[me] &= ~rules::bit(bone);
             (void)handnum;
@@ -137,6 +151,7 @@ void TableTracker::observe(const TableMessage &message)
             return;
         v.gone |= rules::bit(bone);
         v.handCount[seat] = f[6].toInt();
+        record(seat, bone, f[3].toInt());
         if (seat == me)
             r.hand[me] &= ~rules::bit(bone);
         // The board restarts around it a moment later.
@@ -159,6 +174,7 @@ void TableTracker::observe(const TableMessage &message)
         if (seat == r.turn)
             v.cannotHold[seat] |= std::uint16_t(m_offeredValues);
         r.passed |= std::uint8_t(1u << seat);
+        record(seat, 0, 0);
     } else if (name == "CMD_endround" || name == "CMD_startgame" || name == "CMD_gamestats") {
         // Between rounds, and for a latecomer who cannot know the hand
         // counts, there is nothing to plan with until the next round.
