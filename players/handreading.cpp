@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <iterator>
 
 namespace players {
 
@@ -60,8 +61,10 @@ PlayReader::PlayReader(const TableView &view, const HeuristicWeights &weights) :
             return;
         }
         p.turn = std::uint8_t(h.seat);
-        if (h.bone && h.seat != me && m_count < MaxSnapshots)
+        if (h.bone && h.seat != me && m_count < MaxSnapshots) {
             m_snap[m_count++] = {p, k, later[h.seat], m};
+            ++m_plays[h.seat];
+        }
         if (h.bone)
             later[h.seat] &= ~rules::bit(h.bone);
         k.note(p, m);
@@ -75,6 +78,23 @@ PlayReader::PlayReader(const TableView &view, const HeuristicWeights &weights) :
             m_count = 0;
     if (p.spinner != view.round.spinner || p.mode != view.round.mode)
         m_count = 0;
+    if (m_count == 0)
+        std::fill(std::begin(m_plays), std::end(m_plays), 0);
+}
+
+int PlayReader::misfits(int seat, rules::BoneSet hand) const
+{
+    int n = 0;
+    for (int i = 0, left = reads(seat) ? m_plays[seat] : 0; left > 0; ++i) {
+        const Snapshot &s = m_snap[i];
+        if (s.board.turn != seat)
+            continue;
+        --left;
+        rules::Position q = s.board;
+        q.hand[seat] = hand | s.later;
+        n += !alike(q, heuristicMove(q, s.known, m_weights), s.played);
+    }
+    return n;
 }
 
 int PlayReader::misfits(const rules::Position &deal) const

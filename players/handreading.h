@@ -18,6 +18,9 @@ public:
     bool active() const { return m_count > 0; }
     // The other seats' plays this deal (every hand known) does not explain.
     int misfits(const rules::Position &deal) const;
+    // Those of one seat, were it holding `hand` now.
+    int misfits(int seat, rules::BoneSet hand) const;
+    bool reads(int seat) const { return seat >= 1 && seat <= rules::Seats && m_plays[seat] > 0; }
 
 private:
     struct Snapshot {
@@ -29,6 +32,8 @@ private:
     static constexpr int MaxSnapshots = 64;
     Snapshot m_snap[MaxSnapshots];
     int m_count = 0;
+    int m_plays[rules::Seats + 1] = {}; // snapshots of each seat
+
     const HeuristicWeights &m_weights;
 };
 

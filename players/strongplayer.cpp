@@ -104,9 +104,17 @@ struct Playout {
     }
 };
 
+// The k-th bone (from 0) of a set.
+int nthBone(BoneSet s, int k)
+{
+    for (; k > 0; --k)
+        s &= s - 1;
+    return lowestBone(s);
+}
+
 // The deals the playouts are played on. Sampled afresh for each, unless
-// the other seats' plays can be read: then drawn from a pool of samples,
-// each as likely as it explains those plays.
+// the other seats' plays can be read: then drawn from a pool of deals, each
+// as likely as it explains those plays.
 class Deals {
 public:
     Deals(const TableView &view, const StrongSettings &settings, std::uint64_t seed) : m_view(view)
@@ -116,25 +124,20 @@ public:
         const PlayReader reader(view, settings.weights);
         if (!reader.active())
             return;
-        const double misfit = std::clamp(settings.misfit, 1, 100) / 100.0;
-        m_pool.resize(std::size_t(settings.readPool));
-        m_cumulative.resize(m_pool.size());
-        double sum = 0;
-        for (std::size_t i = 0; i < m_pool.size(); ++i) {
-            rules::Random rng(seed ^ mix(0xD0C0 + i));
-            if (!sampleDeal(view, rng, m_pool[i])) {
-                m_pool.clear();
-                return;
-            }
-            sum += std::pow(misfit, reader.misfits(m_pool[i]));
-            m_cumulative[i] = sum;
-        }
+        if (settings.readSteps > 0)
+            chain(reader, settings, seed);
+        else
+            weigh(reader, settings, seed);
     }
 
     bool next(rules::Random &rng, Position &out) const
     {
         if (m_pool.empty())
             return sampleDeal(m_view, rng, out);
+        if (m_cumulative.empty()) {
+            out = m_pool[std::size_t(rng.below(int(m_pool.size())))];
+            return true;
+        }
         const double u = double(rng.next() >> 11) * 0x1.0p-53 * m_cumulative.back();
         const auto at = std::upper_bound(m_cumulative.begin(), m_cumulative.end(), u) - m_cumulative.begin();
         out = m_pool[std::min(std::size_t(at), m_pool.size() - 1)];
@@ -142,9 +145,94 @@ public:
     }
 
 private:
+    // Independent samples, each weighed by the plays it explains.
+    void weigh(const PlayReader &reader, const StrongSettings &settings, std::uint64_t seed)
+    {
+        const double misfit = std::clamp(settings.misfit, 1, 100) / 100.0;
+        m_pool.resize(std::size_t(settings.readPool));
+        m_cumulative.resize(m_pool.size());
+        double sum = 0;
+        for (std::size_t i = 0; i < m_pool.size(); ++i) {
+            rules::Random rng(seed ^ mix(0xD0C0 + i));
+            if (!sampleDeal(m_view, rng, m_pool[i])) {
+                m_pool.clear();
+                m_cumulative.clear();
+                return;
+            }
+            sum += std::pow(misfit, reader.misfits(m_pool[i]));
+            m_cumulative[i] = sum;
+        }
+    }
+
+    // A chain of deals: one sample, then bones swapped between two holders
+    // (keeping every pass), a swap kept by how much better or worse the
+    // deal explains the plays (Metropolis); every few swaps a deal goes
+    // into the pool.
+    void chain(const PlayReader &reader, const StrongSettings &settings, std::uint64_t seed)
+    {
+        rules::Random rng(seed ^ 0xC4A1'0000'0000ull);
+        Position deal;
+        if (!sampleDeal(m_view, rng, deal))
+            return;
+        double accept[rules::BoneCount + 1];
+        accept[0] = 1;
+        for (int i = 1; i <= rules::BoneCount; ++i)
+            accept[i] = accept[i - 1] * std::clamp(settings.misfit, 1, 100) / 100.0;
+        const BoneSet pool = m_view.unseen();
+        int seat[Holders];
+        BoneSet held[Holders], allowed[Holders];
+        int misfits[Holders] = {}, reading[Holders];
+        int m = 0, readers = 0;
+        BoneSet dealt = 0;
+        for (int s = 1; s <= rules::Seats; ++s)
+            if (s != m_view.me && m_view.round.inRound(s)) {
+                seat[m] = s;
+                held[m] = deal.hand[s];
+                dealt |= held[m];
+                allowed[m] = pool & ~forbiddenFor(m_view.cannotHold[s]);
+                misfits[m] = reader.misfits(s, held[m]);
+                if (reader.reads(s))
+                    reading[readers++] = m;
+                ++m;
+            }
+        seat[m] = 0;
+        held[m] = pool & ~dealt;
+        allowed[m] = pool;
+        const int holders = m + 1;
+        const int every = settings.readSteps;
+        const int burn = 4 * every;
+        const int steps = burn + settings.readPool * every;
+        m_pool.reserve(std::size_t(settings.readPool));
+        for (int step = 0; step < steps; ++step) {
+            const int a = reading[rng.below(readers)];
+            int b = rng.below(holders - 1);
+            b += b >= a;
+            if (held[a] && held[b]) {
+                const BoneSet x = rules::bit(nthBone(held[a], rng.below(std::popcount(held[a]))));
+                const BoneSet y = rules::bit(nthBone(held[b], rng.below(std::popcount(held[b]))));
+                if ((allowed[b] & x) && (allowed[a] & y)) {
+                    const BoneSet na = held[a] ^ x ^ y, nb = held[b] ^ x ^ y;
+                    const int ma = reader.misfits(seat[a], na), mb = seat[b] ? reader.misfits(seat[b], nb) : 0;
+                    const int worse = ma + mb - misfits[a] - misfits[b];
+                    if (worse <= 0 || double(rng.next() >> 11) * 0x1.0p-53 < accept[std::min(worse, rules::BoneCount)]) {
+                        held[a] = na;
+                        held[b] = nb;
+                        misfits[a] = ma;
+                        misfits[b] = mb;
+                    }
+                }
+            }
+            if (step >= burn && (step - burn) % every == every - 1) {
+                for (int h = 0; h < m; ++h)
+                    deal.hand[seat[h]] = held[h];
+                m_pool.push_back(deal);
+            }
+        }
+    }
+
     const TableView &m_view;
     std::vector<Position> m_pool;
-    std::vector<double> m_cumulative;
+    std::vector<double> m_cumulative; // weights summed, when the pool is weighed
 };
 
 } // namespace
@@ -289,7 +377,12 @@ Move decideStrong(const TableView &view, std::uint64_t seed, const StrongSetting
     int rounds = 1;
     while ((1 << rounds) < c)
         ++rounds;
-    const int budget = std::max(c, std::min(settings.determinizations * c, settings.maxPlayouts));
+    int inHands = 0;
+    for (int s = 1; s <= rules::Seats; ++s)
+        if (round.inRound(s))
+            inHands += s == view.me ? std::popcount(round.hand[s]) : std::max(0, view.handCount[s]);
+    const int budget
+        = std::max(c, std::min(settings.determinizations * c, settings.maxWork * 1000 / std::max(inHands, 8)));
     double total[rules::MaxMoves] = {};
     int alive[rules::MaxMoves];
     for (int i = 0; i < c; ++i)

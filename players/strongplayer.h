@@ -18,11 +18,13 @@ namespace players {
 
 // The tunable numbers, listed once so a benchmark can set them by name.
 #define VELLOC_STRONG_SETTINGS(X)                                                                                      \
-    X(determinizations) X(maxPlayouts) X(noise) X(lateRounds) X(leader) X(winBonus) X(readPool) X(misfit)
+    X(determinizations) X(maxWork) X(noise) X(lateRounds) X(leader) X(winBonus) X(readPool) X(readSteps) X(misfit)
 
 struct StrongSettings {
     int determinizations = 150; // playouts per candidate move
-    int maxPlayouts = 2000;     // ceiling of a decision's playouts, whatever the candidates
+    // Ceiling of a decision's work, whatever the candidates: thousands of
+    // playouts times the bones in hands, which a playout's length follows.
+    int maxWork = 64;
     // Percent of playout moves made at random: nobody at the table plays
     // exactly the heuristic, and the playouts should not count on it.
     int noise = 10;
@@ -35,8 +37,9 @@ struct StrongSettings {
     int winBonus = 0;
     // Deals sampled to read the other seats' plays by (0: none), and the
     // percent weight of a deal for each play it does not explain.
-    int readPool = 0;
-    int misfit = 20;
+    int readPool = 128;
+    int readSteps = 10; // swaps between two deals of the pool; 0: independent samples, weighed
+    int misfit = 10;
     HeuristicWeights weights; // how every seat plays in the playouts
 };
 

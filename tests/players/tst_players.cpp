@@ -3,6 +3,8 @@
 // player only makes plays the host accepts, never reads a bone its seat
 // cannot see, and a solo game against five strong players runs to its end.
 #include "bones.h"
+#include "handreading.h"
+#include "heuristic.h"
 #include "position.h"
 #include "strongplayer.h"
 #include "synclink.h"
@@ -73,7 +75,9 @@ struct HostGame {
     int refusals = 0;
     int doubles = 0, blocked = 0, wentOut = 0;
 
-    HostGame(int seatCount, unsigned seed, int rounds, const QList<int> &strong) : g(link, seed), seats(seatCount)
+    // Seats in `own` are left to the test to play; the computer plays the rest.
+    HostGame(int seatCount, unsigned seed, int rounds, const QList<int> &strong, const QList<int> &own = {})
+        : g(link, seed), seats(seatCount)
     {
         link.host = &g;
         g.setBotDelay(1);
@@ -102,7 +106,8 @@ struct HostGame {
         g.dispatch(1, "CMD_startgame+P1+" + num(rounds) + "+1+");
         // Seat 1 has the turn: it starts watching last, and the turn moves on.
         for (int s = seats; s >= 1; --s)
-            g.dispatch(s, "CMD_justwatch+" + num(s) + "+1");
+            if (!own.contains(s))
+                g.dispatch(s, "CMD_justwatch+" + num(s) + "+1");
     }
 
     bool strongToMove() const
@@ -139,6 +144,11 @@ QString trackerFault(const HostGame &h, int s)
         return QStringLiteral("spinner, mode or turn");
     if (h.trackers[s].myTurn() != (g.whoseturn == s))
         return QStringLiteral("whose turn");
+    if (v.game.round != g.roundnum || v.game.rounds != g.roundstoplay)
+        return QStringLiteral("round %1 of %2").arg(v.game.round).arg(v.game.rounds);
+    int played[rules::Seats + 1] = {};
+    for (int i = 0; i < v.historyLength; ++i)
+        played[v.history[i].seat] += v.history[i].bone != 0;
     BoneSet hands = 0;
     for (int p = 1; p <= rules::Seats; ++p) {
         const tplayer &pl = g.players[p];
@@ -152,6 +162,10 @@ QString trackerFault(const HostGame &h, int s)
             return QStringLiteral("knows seat %1's hand").arg(p);
         if (v.handCount[p] != rules::countOf(hand))
             return QStringLiteral("seat %1 holds %2, view says %3").arg(p).arg(rules::countOf(hand)).arg(v.handCount[p]);
+        if (v.game.total[p] != pl.totalscore)
+            return QStringLiteral("seat %1's total").arg(p);
+        if (v.historyLength < 0 || played[p] + v.handCount[p] != g.bonesEach(g.seatsInGame()))
+            return QStringLiteral("seat %1's plays").arg(p);
         if (bool((r.passed >> p) & 1) != pl.passed)
             return QStringLiteral("seat %1's pass").arg(p);
         // Computer players pass only when they cannot play.
@@ -240,6 +254,10 @@ BoneSet bonesOf(std::initializer_list<std::pair<int, int>> pairs)
     return s;
 }
 
+// A bone as its two values, in either order.
+using Pair = std::pair<int, int>;
+using Pairs = QList<Pair>;
+
 // Bits of values.
 std::uint16_t values(std::initializer_list<int> vs)
 {
@@ -260,6 +278,10 @@ private slots:
     void sampledDealsKeepToTheView();
     void sampledDealsKeepPassesWheneverPossible();
     void strongIgnoresHiddenBones();
+    void playsReadFromHeuristicSeats_data();
+    void playsReadFromHeuristicSeats();
+    void oneLookChoices_data();
+    void oneLookChoices();
     void levelsChangedDuringGames();
     void soloGameAgainstFiveStrong_data();
     void soloGameAgainstFiveStrong();
@@ -486,6 +508,110 @@ void TestPlayers::strongIgnoresHiddenBones()
     }
     qInfo("%d strong decisions compared after %d swaps of hidden bones", compared, swaps);
     QVERIFY(compared > 500 && swaps > 10 * compared);
+}
+
+void TestPlayers::playsReadFromHeuristicSeats_data()
+{
+    QTest::addColumn<int>("seats");
+    QTest::newRow("2 seats") << 2;
+    QTest::newRow("3 seats") << 3;
+    QTest::newRow("4 seats") << 4;
+    QTest::newRow("6 seats") << 6;
+}
+
+// Every seat played by the heuristic player from its own tracker, as a
+// client: the real hands must explain every play any seat's view shows of
+// the others, and a hand that lacks what a seat played once cannot.
+void TestPlayers::playsReadFromHeuristicSeats()
+{
+    QFETCH(int, seats);
+    QList<int> all;
+    for (int s = 1; s <= seats; ++s)
+        all << s;
+    const players::HeuristicWeights weights;
+    int read = 0, refuted = 0;
+    for (int game = 0; game < 3; ++game) {
+        HostGame h(seats, unsigned(300 * seats + game), 3, {}, all);
+        int guard = 0;
+        while (h.g.gamerunning && ++guard < 100000) {
+            const int s = h.g.whoseturn;
+            if (!h.g.turnopen || s < 1 || s > seats) {
+                if (!h.step())
+                    break;
+                continue;
+            }
+            Position truth;
+            for (int p = 1; p <= seats; ++p)
+                truth.hand[p] = setOf(h.g.players[p].hand);
+            for (int p = 1; p <= seats; ++p) {
+                const players::PlayReader reader(h.trackers[p].view(), weights);
+                if (!reader.active())
+                    continue;
+                ++read;
+                QCOMPARE(reader.misfits(truth), 0);
+                // With the heaviest bone p cannot see added to its hand, a
+                // seat's plays are not all explained any more, now and then.
+                int heavy = 0;
+                for (BoneSet x = h.trackers[p].view().unseen(); x; x &= x - 1)
+                    if (const int b = std::countr_zero(x) + 1; !heavy || bones::pips(b) > bones::pips(heavy))
+                        heavy = b;
+                for (int o = 1; o <= seats; ++o)
+                    if (o != p && reader.reads(o) && heavy)
+                        refuted += reader.misfits(o, truth.hand[o] | rules::bit(heavy)) > 0;
+            }
+            const rules::Move m = players::decideHeuristic(h.trackers[s].view(), weights);
+            if (m.isPass()) {
+                QVERIFY(!canPlay(h.g, s));
+                h.g.dispatch(s, "CMD_hepasses+" + num(s) + "+");
+            } else {
+                h.g.dispatch(s, "CMD_playbone+" + num(s) + "+" + num(h.trackers[s].handNumber(m.bone)) + "+" + num(m.toe)
+                                    + "+" + num(m.position) + "+");
+            }
+            QCOMPARE(h.refusals, 0);
+        }
+        QVERIFY(!h.g.gamerunning);
+    }
+    qInfo("%d views read, %d hands refuted", read, refuted);
+    QVERIFY(read > 100 && refuted > 0);
+}
+
+void TestPlayers::oneLookChoices_data()
+{
+    QTest::addColumn<Pairs>("hand");
+    QTest::addColumn<QList<int>>("ends");      // the three toes' open values, each started
+    QTest::addColumn<int>("nextPassedOn");     // a value the next seat passed on, or -1
+    QTest::addColumn<Pair>("heuristic");
+    QTest::addColumn<Pair>("greedy");
+    using P = Pair;
+    QTest::newRow("the heavier of two alike") << Pairs{{5, 6}, {5, 1}} << QList<int>{5, 0, 0} << -1 << Pair{5, 6} << Pair{5, 6};
+    QTest::newRow("a double with its value backed") << Pairs{{4, 4}, {4, 9}, {4, 1}} << QList<int>{4, 4, 4} << -1
+                                                    << Pair{4, 4} << Pair{4, 4};
+    QTest::newRow("an end the next seat passed on") << Pairs{{7, 3}, {7, 2}, {2, 0}} << QList<int>{7, 7, 7} << 2
+                                                   << Pair{7, 2} << Pair{7, 3};
+    QTest::newRow("the last bone") << Pairs{{0, 1}} << QList<int>{1, 1, 1} << -1 << Pair{0, 1} << Pair{0, 1};
+}
+
+// Greedy plays the heaviest bone that fits, a double first; the heuristic
+// player also weighs what is left in hand and at the table.
+void TestPlayers::oneLookChoices()
+{
+    QFETCH(Pairs, hand);
+    QFETCH(QList<int>, ends);
+    QFETCH(int, nextPassedOn);
+    QFETCH(Pair, heuristic);
+    QFETCH(Pair, greedy);
+    BoneSet mine = 0;
+    for (const auto &[a, b] : hand)
+        mine |= bonesOf({{a, b}});
+    players::TableView v = handMadeView(mine, rules::AllBones & ~mine & ~bonesOf({{9, 9}}), {5}, {});
+    for (int t = 1; t <= rules::Toes; ++t)
+        v.round.end[t] = std::int8_t(ends[t - 1]);
+    if (nextPassedOn >= 0)
+        v.cannotHold[2] = values({nextPassedOn});
+    const auto bone = [](const rules::Move &m) { return Pair{gettopnum(m.bone), getbotnum(m.bone)}; };
+    const auto ordered = [](Pair p) { return Pair{std::min(p.first, p.second), std::max(p.first, p.second)}; };
+    QCOMPARE(bone(players::decideHeuristic(v)), ordered(heuristic));
+    QCOMPARE(bone(players::decideGreedy(v)), ordered(greedy));
 }
 
 // The host player may switch the computer players between normal and strong
