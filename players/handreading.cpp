@@ -110,3 +110,31 @@ int PlayReader::misfits(const rules::Position &deal) const
 }
 
 } // namespace players
+
+namespace players {
+
+int PlayReader::regret(int seat, rules::BoneSet hand) const
+{
+    int sum = 0;
+    for (int i = 0, left = reads(seat) ? m_plays[seat] : 0; left > 0; ++i) {
+        const Snapshot &s = m_snap[i];
+        if (s.board.turn != seat)
+            continue;
+        --left;
+        rules::Position q = s.board;
+        q.hand[seat] = hand | s.later;
+        const int r = heuristicRegret(q, s.known, m_weights, s.played);
+        sum += (r < 0 || r > RegretCap) ? RegretCap : r;
+    }
+    return sum;
+}
+
+int PlayReader::regret(const rules::Position &deal) const
+{
+    int sum = 0;
+    for (int s = 1; s <= rules::Seats; ++s)
+        sum += regret(s, deal.hand[s]);
+    return sum;
+}
+
+} // namespace players

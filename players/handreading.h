@@ -20,6 +20,11 @@ public:
     int misfits(const rules::Position &deal) const;
     // Those of one seat, were it holding `hand` now.
     int misfits(int seat, rules::BoneSet hand) const;
+    // How much better, in the heuristic's own measure, the seat's plays
+    // would have been for it with `hand`, each play's shortfall capped.
+    int regret(int seat, rules::BoneSet hand) const;
+    int regret(const rules::Position &deal) const;
+    static constexpr int RegretCap = 100;
     bool reads(int seat) const { return seat >= 1 && seat <= rules::Seats && m_plays[seat] > 0; }
 
 private:

@@ -147,18 +147,19 @@ void Knowledge::note(const Position &before, const Move &m)
     --count[before.turn];
 }
 
-Move heuristicMove(const Position &p, const Knowledge &k, const HeuristicWeights &w, rules::Random *noise,
-                   int noisePercent)
-{
-    Candidate c[rules::MaxMoves];
-    const int n = candidates(p, c);
-    if (n <= 1)
-        return n ? moveOf(p, c[0]) : Move{};
-    if (noise && noise->below(100) < noisePercent)
-        return moveOf(p, c[noise->below(n)]);
+namespace {
 
+// Scores every candidate (n of them, at least two) and returns the best
+// one's index, the first of equals; a play that empties the hand is best
+// (only a hand of one bone can, and then every candidate does).
+int scoreAll(const Position &p, const Knowledge &k, const HeuristicWeights &w, const Candidate *c, int n, int *score)
+{
     const int me = p.turn;
     const BoneSet hand = p.hand[me];
+    if (!(hand & (hand - 1))) {
+        std::fill(score, score + n, 0);
+        return 0;
+    }
     const BoneSet unseen = rules::AllBones & ~(hand | k.gone);
     const int next = nextSeat(p, me);
     const int later = nextSeat(p, next);
@@ -171,15 +172,12 @@ Move heuristicMove(const Position &p, const Knowledge &k, const HeuristicWeights
     unsigned endOf[rules::Toes + 1] = {};
     for (int t = 1; t <= rules::Toes; ++t)
         endOf[t] = 1u << (p.length[t] ? p.end[t] : p.spinner);
-
     const unsigned handValues = valuesIn(hand);
 
-    int best = 0, bestScore = 0;
+    int best = 0;
     for (int i = 0; i < n; ++i) {
         const int b = c[i].bone, t = c[i].toe;
         const BoneSet left = hand & ~rules::bit(b);
-        if (!left)
-            return moveOf(p, c[i]); // going out
         const int low = gettopnum(b), high = getbotnum(b);
         unsigned leftValues = handValues;
         if (!(left & tables.of[low]))
@@ -194,25 +192,55 @@ Move heuristicMove(const Position &p, const Knowledge &k, const HeuristicWeights
             for (int u = 1; u <= rules::Toes; ++u)
                 if (u != t)
                     ends |= endOf[u];
-        int score = perPip * tables.pips[b];
+        int sc = perPip * tables.pips[b];
         if (restart)
-            score += (left & tables.of[open]) ? w.doubleBacked : w.doubleAlone;
+            sc += (left & tables.of[open]) ? w.doubleBacked : w.doubleAlone;
         if (const int fits = bits(left & bonesWith(ends)))
-            score += w.follow + w.followMore * std::min(fits - 1, 3);
-        score += w.scarce * (9 - bits(unseen & tables.of[open]));
+            sc += w.follow + w.followMore * std::min(fits - 1, 3);
+        sc += w.scarce * (9 - bits(unseen & tables.of[open]));
         if (k.cannotHold[next] & (1u << open))
-            score += w.nextPassed;
+            sc += w.nextPassed;
         if ((ends & ~unsigned(k.cannotHold[next])) == 0)
-            score += w.nextBlocked;
+            sc += w.nextBlocked;
         if (later != me && (k.cannotHold[later] & (1u << open)))
-            score += w.laterPassed;
-        score += w.variety * bits(leftValues);
-        if (i == 0 || score > bestScore) {
+            sc += w.laterPassed;
+        sc += w.variety * bits(leftValues);
+        score[i] = sc;
+        if (sc > score[best])
             best = i;
-            bestScore = score;
-        }
     }
-    return moveOf(p, c[best]);
+    return best;
+}
+
+} // namespace
+
+Move heuristicMove(const Position &p, const Knowledge &k, const HeuristicWeights &w, rules::Random *noise,
+                   int noisePercent)
+{
+    Candidate c[rules::MaxMoves];
+    const int n = candidates(p, c);
+    if (n <= 1)
+        return n ? moveOf(p, c[0]) : Move{};
+    if (noise && noise->below(100) < noisePercent)
+        return moveOf(p, c[noise->below(n)]);
+    int score[rules::MaxMoves];
+    return moveOf(p, c[scoreAll(p, k, w, c, n, score)]);
+}
+
+int heuristicRegret(const Position &p, const Knowledge &k, const HeuristicWeights &w, const Move &played)
+{
+    Candidate c[rules::MaxMoves];
+    const int n = candidates(p, c);
+    int j = -1;
+    for (int i = 0; i < n && j < 0; ++i)
+        if (c[i].bone == played.bone && (p.mode == 1 || p.end[c[i].toe] == p.end[played.toe]))
+            j = i;
+    if (j < 0)
+        return -1;
+    if (n <= 1)
+        return 0;
+    int score[rules::MaxMoves];
+    return score[scoreAll(p, k, w, c, n, score)] - score[j];
 }
 
 Move greedyMove(const Position &p)

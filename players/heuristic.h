@@ -59,6 +59,9 @@ struct HeuristicWeights {
 // `k`. With `noise`, a random legal play instead, `noisePercent` of the time.
 rules::Move heuristicMove(const rules::Position &p, const Knowledge &k, const HeuristicWeights &w,
                           rules::Random *noise = nullptr, int noisePercent = 0);
+// How much better than `played` the heuristic player likes its own choice
+// in `p` (0: it would play it too); -1 when `played` is not in the hand.
+int heuristicRegret(const rules::Position &p, const Knowledge &k, const HeuristicWeights &w, const rules::Move &played);
 // The heaviest bone that fits, a double before any other.
 rules::Move greedyMove(const rules::Position &p);
 

@@ -144,6 +144,8 @@ public:
         return true;
     }
 
+    const std::vector<Position> &pool() const { return m_pool; }
+
 private:
     // Independent samples, each weighed by the plays it explains.
     void weigh(const PlayReader &reader, const StrongSettings &settings, std::uint64_t seed)
@@ -174,10 +176,11 @@ private:
         Position deal;
         if (!sampleDeal(m_view, rng, deal))
             return;
-        double accept[rules::BoneCount + 1];
-        accept[0] = 1;
-        for (int i = 1; i <= rules::BoneCount; ++i)
-            accept[i] = accept[i - 1] * std::clamp(settings.misfit, 1, 100) / 100.0;
+        const bool byRegret = settings.temperature > 0;
+        const auto misfitsOf = [&](int s, BoneSet hand) {
+            return byRegret ? reader.regret(s, hand) : reader.misfits(s, hand);
+        };
+        const double perMisfit = byRegret ? -1.0 / settings.temperature : std::log(std::clamp(settings.misfit, 1, 100) / 100.0);
         const BoneSet pool = m_view.unseen();
         int seat[Holders];
         BoneSet held[Holders], allowed[Holders];
@@ -190,7 +193,7 @@ private:
                 held[m] = deal.hand[s];
                 dealt |= held[m];
                 allowed[m] = pool & ~forbiddenFor(m_view.cannotHold[s]);
-                misfits[m] = reader.misfits(s, held[m]);
+                misfits[m] = misfitsOf(s, held[m]);
                 if (reader.reads(s))
                     reading[readers++] = m;
                 ++m;
@@ -212,9 +215,9 @@ private:
                 const BoneSet y = rules::bit(nthBone(held[b], rng.below(std::popcount(held[b]))));
                 if ((allowed[b] & x) && (allowed[a] & y)) {
                     const BoneSet na = held[a] ^ x ^ y, nb = held[b] ^ x ^ y;
-                    const int ma = reader.misfits(seat[a], na), mb = seat[b] ? reader.misfits(seat[b], nb) : 0;
+                    const int ma = misfitsOf(seat[a], na), mb = seat[b] ? misfitsOf(seat[b], nb) : 0;
                     const int worse = ma + mb - misfits[a] - misfits[b];
-                    if (worse <= 0 || double(rng.next() >> 11) * 0x1.0p-53 < accept[std::min(worse, rules::BoneCount)]) {
+                    if (worse <= 0 || double(rng.next() >> 11) * 0x1.0p-53 < std::exp(perMisfit * worse)) {
                         held[a] = na;
                         held[b] = nb;
                         misfits[a] = ma;
@@ -341,6 +344,11 @@ bool sampleDeal(const TableView &view, rules::Random &rng, Position &out)
     for (int h = 0; h < m; ++h)
         out.hand[seat[h]] = held[h];
     return true;
+}
+
+std::vector<Position> readDeals(const TableView &view, std::uint64_t seed, const StrongSettings &settings)
+{
+    return Deals(view, settings, seed).pool();
 }
 
 Move decideStrong(const TableView &view, std::uint64_t seed, const StrongSettings &settings)

@@ -13,21 +13,22 @@
 #include "tableview.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace players {
 
 // The tunable numbers, listed once so a benchmark can set them by name.
 #define VELLOC_STRONG_SETTINGS(X)                                                                                      \
-    X(determinizations) X(maxWork) X(noise) X(lateRounds) X(leader) X(winBonus) X(readPool) X(readSteps) X(misfit)
+    X(determinizations) X(maxWork) X(noise) X(lateRounds) X(leader) X(winBonus) X(readPool) X(readSteps) X(misfit) X(temperature)
 
 struct StrongSettings {
-    int determinizations = 150; // playouts per candidate move
+    int determinizations = 300; // playouts per candidate move
     // Ceiling of a decision's work, whatever the candidates: thousands of
     // playouts times the bones in hands, which a playout's length follows.
-    int maxWork = 64;
+    int maxWork = 128;
     // Percent of playout moves made at random: nobody at the table plays
     // exactly the heuristic, and the playouts should not count on it.
-    int noise = 10;
+    int noise = 30;
     // Rounds at the end of a game of three or more seats in which a result
     // counts against the leading opponent's total ...
     int lateRounds = 2;
@@ -40,12 +41,17 @@ struct StrongSettings {
     int readPool = 128;
     int readSteps = 10; // swaps between two deals of the pool; 0: independent samples, weighed
     int misfit = 10;
+    int temperature = 0; // when above 0, deals weighed by exp(-regret / temperature) instead
     HeuristicWeights weights; // how every seat plays in the playouts
 };
 
 // The move for the view's seat (a pass when it has none). The same view and
 // seed give the same move.
 rules::Move decideStrong(const TableView &view, std::uint64_t seed, const StrongSettings &settings = {});
+
+// The deals decideStrong plays out on when it reads the other seats' plays
+// (empty when it samples each deal afresh), for tests.
+std::vector<rules::Position> readDeals(const TableView &view, std::uint64_t seed, const StrongSettings &settings = {});
 
 // Fills the unseen bones into the other seats' hands (their counts, and
 // none with a value they passed on, where that is possible) and returns the
