@@ -372,6 +372,10 @@ Move decideStrong(const TableView &view, std::uint64_t seed, const StrongSetting
         if (!seen)
             cands[c++] = all[i];
     }
+    // Passing is allowed with a bone that fits: it may end a round that
+    // stands well, or keep a value back.
+    if (settings.mayPass)
+        cands[c++] = Move{};
     if (c == 1)
         return cands[0];
 

@@ -19,7 +19,7 @@ namespace players {
 
 // The tunable numbers, listed once so a benchmark can set them by name.
 #define VELLOC_STRONG_SETTINGS(X)                                                                                      \
-    X(determinizations) X(maxWork) X(noise) X(lateRounds) X(leader) X(winBonus) X(readPool) X(readSteps) X(misfit) X(temperature)
+    X(determinizations) X(maxWork) X(noise) X(mayPass) X(lateRounds) X(leader) X(winBonus) X(readPool) X(readSteps) X(misfit) X(temperature)
 
 struct StrongSettings {
     int determinizations = 300; // playouts per candidate move
@@ -29,6 +29,7 @@ struct StrongSettings {
     // Percent of playout moves made at random: nobody at the table plays
     // exactly the heuristic, and the playouts should not count on it.
     int noise = 30;
+    int mayPass = 1; // whether passing with a bone that fits is a candidate
     // Rounds at the end of a game of three or more seats in which a result
     // counts against the leading opponent's total ...
     int lateRounds = 2;
