@@ -350,9 +350,9 @@ int main(int argc, char **argv)
     // The same deals for every match of one table size, so the matches
     // differ only in the players.
     const Match matches[] = {
-        {Kind::Strong, Kind::Normal, {400, 200, 120}, {0, 0, 0}},
+        {Kind::Strong, Kind::Normal, {200, 200, 120}, {0, 0, 0}},
         {Kind::Strong, Kind::Heuristic, {1000, 500, 300}, {80, 45, 30}},
-        {Kind::Strong, Kind::Shipped, {1000, 200, 120}, {65, 0, 0}},
+        {Kind::Strong, Kind::Shipped, {1000, 100, 60}, {65, 0, 0}},
         {Kind::Heuristic, Kind::Normal, {1000, 500, 300}, {0, 0, 0}},
         {Kind::Heuristic, Kind::Greedy, {1000, 500, 300}, {0, 0, 0}},
     };

@@ -9,15 +9,6 @@ namespace players {
 
 namespace {
 
-// Whether two plays in `p` come to the same: the same bone on the same
-// open value (in mode 1 every empty toe is alike).
-bool alike(const rules::Position &p, const rules::Move &a, const rules::Move &b)
-{
-    if (a.bone != b.bone)
-        return false;
-    return p.mode == 1 || a.toe == b.toe || p.end[a.toe] == p.end[b.toe];
-}
-
 // Whether the table's play fits the board as replayed.
 bool fits(const rules::Position &p, const rules::Move &m)
 {
@@ -82,36 +73,6 @@ PlayReader::PlayReader(const TableView &view, const HeuristicWeights &weights) :
         std::fill(std::begin(m_plays), std::end(m_plays), 0);
 }
 
-int PlayReader::misfits(int seat, rules::BoneSet hand) const
-{
-    int n = 0;
-    for (int i = 0, left = reads(seat) ? m_plays[seat] : 0; left > 0; ++i) {
-        const Snapshot &s = m_snap[i];
-        if (s.board.turn != seat)
-            continue;
-        --left;
-        rules::Position q = s.board;
-        q.hand[seat] = hand | s.later;
-        n += !alike(q, heuristicMove(q, s.known, m_weights), s.played);
-    }
-    return n;
-}
-
-int PlayReader::misfits(const rules::Position &deal) const
-{
-    int n = 0;
-    for (int i = 0; i < m_count; ++i) {
-        const Snapshot &s = m_snap[i];
-        rules::Position q = s.board;
-        q.hand[q.turn] = deal.hand[q.turn] | s.later;
-        n += !alike(q, heuristicMove(q, s.known, m_weights), s.played);
-    }
-    return n;
-}
-
-} // namespace players
-
-namespace players {
 
 int PlayReader::regret(int seat, rules::BoneSet hand) const
 {

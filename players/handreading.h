@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Reading the other hands from the plays. A seat that laid a light bone
 // while it could have shed a heavy one probably did not hold the heavy one:
-// PlayReader replays the round as the table showed it and, for a deal the
-// strong player sampled, counts the plays of the other seats that the
-// heuristic player would not have made with the hand the deal gives them.
-// Deals that explain the table's plays well are the likely ones.
+// PlayReader replays the round as the table showed it and, for a hand a
+// sampled deal gives a seat, measures how much better the heuristic player
+// would have liked its own choices to the seat's plays with that hand. The
+// hands that explain the plays well are the likely ones.
 #pragma once
 
 #include "heuristic.h"
@@ -16,16 +16,13 @@ public:
     PlayReader(const TableView &view, const HeuristicWeights &weights);
     // Whether there are plays to read (the round's moves replayed cleanly).
     bool active() const { return m_count > 0; }
-    // The other seats' plays this deal (every hand known) does not explain.
-    int misfits(const rules::Position &deal) const;
-    // Those of one seat, were it holding `hand` now.
-    int misfits(int seat, rules::BoneSet hand) const;
-    // How much better, in the heuristic's own measure, the seat's plays
-    // would have been for it with `hand`, each play's shortfall capped.
-    int regret(int seat, rules::BoneSet hand) const;
-    int regret(const rules::Position &deal) const;
-    static constexpr int RegretCap = 100;
     bool reads(int seat) const { return seat >= 1 && seat <= rules::Seats && m_plays[seat] > 0; }
+    // The heuristic's shortfall over the seat's plays, were it holding
+    // `hand` now: 0 when it would have made every one of them. Each play
+    // counts at most RegretCap, so one odd play does not rule a hand out.
+    int regret(int seat, rules::BoneSet hand) const;
+    int regret(const rules::Position &deal) const; // every seat's, by the deal's hands
+    static constexpr int RegretCap = 100;
 
 private:
     struct Snapshot {
@@ -38,7 +35,6 @@ private:
     Snapshot m_snap[MaxSnapshots];
     int m_count = 0;
     int m_plays[rules::Seats + 1] = {}; // snapshots of each seat
-
     const HeuristicWeights &m_weights;
 };
 

@@ -51,12 +51,10 @@ BoneSet forbiddenFor(std::uint16_t cannotHold)
 struct Playout {
     const StrongSettings &settings;
     const TableView &view;
-    bool late;      // measured against the leading opponent's total
-    bool lastRound; // and the win counts
+    bool late; // measured partly against the leading opponent's total
 
     Playout(const StrongSettings &s, const TableView &v)
-        : settings(s), view(v), late(v.round.seatsInGame() >= 3 && v.game.lastRounds(s.lateRounds)),
-          lastRound(v.game.lastRounds(1))
+        : settings(s), view(v), late(v.round.seatsInGame() >= 3 && v.game.lastRounds(s.lateRounds))
     {
     }
 
@@ -80,15 +78,12 @@ struct Playout {
                 leader = total;
             any = true;
         }
-        double result = mine - (n ? double(others) / n : 0.0);
-        if (!any)
+        const double result = mine - (n ? double(others) / n : 0.0);
+        if (!late || !any)
             return result;
+        // What the game's totals would be: the gap to the one who leads.
         const int gap = view.game.total[me] + mine - leader;
-        if (late)
-            result = (result * (100 - settings.leader) + gap * settings.leader) / 100.0;
-        if (lastRound && gap != 0)
-            result += gap < 0 ? -settings.winBonus : settings.winBonus;
-        return result;
+        return (result * (100 - settings.leader) + gap * settings.leader) / 100.0;
     }
 
     double run(Position p, Knowledge k, rules::Random &rng) const
@@ -113,78 +108,44 @@ int nthBone(BoneSet s, int k)
 }
 
 // The deals the playouts are played on. Sampled afresh for each, unless
-// the other seats' plays can be read: then drawn from a pool of deals, each
-// as likely as it explains those plays.
+// the other seats' plays can be read: then drawn from a pool of deals that
+// follows how well each explains those plays. The pool comes from a chain:
+// one sample, then bones swapped between two holders (keeping every pass),
+// a swap kept with the Metropolis rule on the plays' regret, and every few
+// swaps a deal into the pool.
 class Deals {
 public:
     Deals(const TableView &view, const StrongSettings &settings, std::uint64_t seed) : m_view(view)
     {
-        if (settings.readPool <= 0)
-            return;
-        const PlayReader reader(view, settings.weights);
-        if (!reader.active())
-            return;
-        if (settings.readSteps > 0)
-            chain(reader, settings, seed);
-        else
-            weigh(reader, settings, seed);
+        if (settings.readPool > 0 && settings.readSteps > 0 && settings.temperature > 0) {
+            const PlayReader reader(view, settings.weights);
+            if (reader.active())
+                chain(reader, settings, seed);
+        }
     }
 
     bool next(rules::Random &rng, Position &out) const
     {
         if (m_pool.empty())
             return sampleDeal(m_view, rng, out);
-        if (m_cumulative.empty()) {
-            out = m_pool[std::size_t(rng.below(int(m_pool.size())))];
-            return true;
-        }
-        const double u = double(rng.next() >> 11) * 0x1.0p-53 * m_cumulative.back();
-        const auto at = std::upper_bound(m_cumulative.begin(), m_cumulative.end(), u) - m_cumulative.begin();
-        out = m_pool[std::min(std::size_t(at), m_pool.size() - 1)];
+        out = m_pool[std::size_t(rng.below(int(m_pool.size())))];
         return true;
     }
 
     const std::vector<Position> &pool() const { return m_pool; }
 
 private:
-    // Independent samples, each weighed by the plays it explains.
-    void weigh(const PlayReader &reader, const StrongSettings &settings, std::uint64_t seed)
-    {
-        const double misfit = std::clamp(settings.misfit, 1, 100) / 100.0;
-        m_pool.resize(std::size_t(settings.readPool));
-        m_cumulative.resize(m_pool.size());
-        double sum = 0;
-        for (std::size_t i = 0; i < m_pool.size(); ++i) {
-            rules::Random rng(seed ^ mix(0xD0C0 + i));
-            if (!sampleDeal(m_view, rng, m_pool[i])) {
-                m_pool.clear();
-                m_cumulative.clear();
-                return;
-            }
-            sum += std::pow(misfit, reader.misfits(m_pool[i]));
-            m_cumulative[i] = sum;
-        }
-    }
-
-    // A chain of deals: one sample, then bones swapped between two holders
-    // (keeping every pass), a swap kept by how much better or worse the
-    // deal explains the plays (Metropolis); every few swaps a deal goes
-    // into the pool.
     void chain(const PlayReader &reader, const StrongSettings &settings, std::uint64_t seed)
     {
         rules::Random rng(seed ^ 0xC4A1'0000'0000ull);
         Position deal;
         if (!sampleDeal(m_view, rng, deal))
             return;
-        const bool byRegret = settings.temperature > 0;
-        const auto misfitsOf = [&](int s, BoneSet hand) {
-            return byRegret ? reader.regret(s, hand) : reader.misfits(s, hand);
-        };
-        const double perMisfit = byRegret ? -1.0 / settings.temperature : std::log(std::clamp(settings.misfit, 1, 100) / 100.0);
+        const double perRegret = -1.0 / settings.temperature;
         const BoneSet pool = m_view.unseen();
         int seat[Holders];
         BoneSet held[Holders], allowed[Holders];
-        int misfits[Holders] = {}, reading[Holders];
+        int regret[Holders] = {}, reading[Holders];
         int m = 0, readers = 0;
         BoneSet dealt = 0;
         for (int s = 1; s <= rules::Seats; ++s)
@@ -193,11 +154,12 @@ private:
                 held[m] = deal.hand[s];
                 dealt |= held[m];
                 allowed[m] = pool & ~forbiddenFor(m_view.cannotHold[s]);
-                misfits[m] = misfitsOf(s, held[m]);
+                regret[m] = reader.regret(s, held[m]);
                 if (reader.reads(s))
                     reading[readers++] = m;
                 ++m;
             }
+        // The last holder keeps the bones nobody was dealt.
         seat[m] = 0;
         held[m] = pool & ~dealt;
         allowed[m] = pool;
@@ -215,13 +177,13 @@ private:
                 const BoneSet y = rules::bit(nthBone(held[b], rng.below(std::popcount(held[b]))));
                 if ((allowed[b] & x) && (allowed[a] & y)) {
                     const BoneSet na = held[a] ^ x ^ y, nb = held[b] ^ x ^ y;
-                    const int ma = misfitsOf(seat[a], na), mb = seat[b] ? misfitsOf(seat[b], nb) : 0;
-                    const int worse = ma + mb - misfits[a] - misfits[b];
-                    if (worse <= 0 || double(rng.next() >> 11) * 0x1.0p-53 < std::exp(perMisfit * worse)) {
+                    const int ra = reader.regret(seat[a], na), rb = seat[b] ? reader.regret(seat[b], nb) : 0;
+                    const int worse = ra + rb - regret[a] - regret[b];
+                    if (worse <= 0 || double(rng.next() >> 11) * 0x1.0p-53 < std::exp(perRegret * worse)) {
                         held[a] = na;
                         held[b] = nb;
-                        misfits[a] = ma;
-                        misfits[b] = mb;
+                        regret[a] = ra;
+                        regret[b] = rb;
                     }
                 }
             }
@@ -235,7 +197,6 @@ private:
 
     const TableView &m_view;
     std::vector<Position> m_pool;
-    std::vector<double> m_cumulative; // weights summed, when the pool is weighed
 };
 
 } // namespace

@@ -19,30 +19,29 @@ namespace players {
 
 // The tunable numbers, listed once so a benchmark can set them by name.
 #define VELLOC_STRONG_SETTINGS(X)                                                                                      \
-    X(determinizations) X(maxWork) X(noise) X(mayPass) X(lateRounds) X(leader) X(winBonus) X(readPool) X(readSteps) X(misfit) X(temperature)
+    X(determinizations) X(maxWork) X(noise) X(mayPass) X(readPool) X(readSteps) X(temperature) X(lateRounds) X(leader)
 
 struct StrongSettings {
     int determinizations = 300; // playouts per candidate move
     // Ceiling of a decision's work, whatever the candidates: thousands of
     // playouts times the bones in hands, which a playout's length follows.
-    int maxWork = 128;
+    int maxWork = 100;
     // Percent of playout moves made at random: nobody at the table plays
     // exactly the heuristic, and the playouts should not count on it.
     int noise = 30;
-    int mayPass = 1; // whether passing with a bone that fits is a candidate
+    // Passing with a bone that fits is a candidate too (the host allows it):
+    // it may end a round that stands well, or keep a value back.
+    int mayPass = 1;
+    // Deals read from the other seats' plays (0: every deal sampled afresh),
+    // swaps between two of them, and how much a deal's likelihood falls per
+    // point of the heuristic's regret over the plays: by exp(-regret / temperature).
+    int readPool = 128;
+    int readSteps = 10;
+    int temperature = 20;
     // Rounds at the end of a game of three or more seats in which a result
     // counts against the leading opponent's total ...
     int lateRounds = 2;
     int leader = 50; // ... with this percent of the weight, the round's mean the rest
-    // Points a playout of the very last round counts for ending ahead of
-    // every opponent (and against ending behind one).
-    int winBonus = 0;
-    // Deals sampled to read the other seats' plays by (0: none), and the
-    // percent weight of a deal for each play it does not explain.
-    int readPool = 128;
-    int readSteps = 10; // swaps between two deals of the pool; 0: independent samples, weighed
-    int misfit = 10;
-    int temperature = 0; // when above 0, deals weighed by exp(-regret / temperature) instead
     HeuristicWeights weights; // how every seat plays in the playouts
 };
 
