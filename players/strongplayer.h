@@ -1,12 +1,13 @@
 // The strong computer player: determinized Monte Carlo. It fills the bones
 // it cannot see into the other hands consistently with what the table has
-// shown, plays each candidate move out to the end of the round with every
-// seat, its own and the others', playing the heuristic player from what that
-// seat would know in the sampled deal, and keeps the move with the best
-// mean result, halving the field as the playouts come in. Late in a game of
-// three or more it measures a result against the leading opponent's total
-// rather than the round's mean. It reads a TableView only, never the live
-// game.
+// shown, favouring the hands that explain the other seats' plays (see
+// handreading.h), plays each candidate out to the end of the round with
+// every seat, its own and the others', playing the heuristic player from
+// what that seat would know in the sampled deal (now and then at random),
+// and keeps the candidate with the best mean result, halving the field as
+// the playouts come in. A pass is a candidate even with a bone that fits.
+// Late in a game of three or more it measures a result partly against the
+// leading opponent's total. It reads a TableView only, never the live game.
 #pragma once
 
 #include "heuristic.h"
@@ -35,8 +36,8 @@ struct StrongSettings {
     // Deals read from the other seats' plays (0: every deal sampled afresh),
     // swaps between two of them, and how much a deal's likelihood falls per
     // point of the heuristic's regret over the plays: by exp(-regret / temperature).
-    int readPool = 128;
-    int readSteps = 10;
+    int readPool = 256;
+    int readSteps = 5;
     int temperature = 20;
     // Rounds at the end of a game of three or more seats in which a result
     // counts against the leading opponent's total ...
