@@ -124,13 +124,29 @@ struct GreedySeat : Player {
     Move move(const TableView &v, std::uint64_t) override { return players::decideGreedy(v); }
 };
 
-// The host's first-fit player, but by bone number: the hand places it goes
-// by are not in the view.
+// The host's first-fit player: a toe from a random one on, and on it the
+// first fitting bone by hand place, which is a random one of them (the
+// deal puts the bones in hand in a random order).
 struct FirstFitSeat : Player {
     Move move(const TableView &v, std::uint64_t seed) override
     {
         rules::Random rng(seed);
-        return rules::firstFit(v.round, rng);
+        Move all[rules::MaxMoves];
+        const int n = v.round.legalMoves(all);
+        if (n == 0)
+            return {};
+        const int t0 = 1 + rng.below(rules::Toes);
+        for (int k = 0; k < rules::Toes; ++k) {
+            const int t = (t0 + k - 1) % rules::Toes + 1;
+            Move fit[rules::MaxMoves];
+            int f = 0;
+            for (int i = 0; i < n; ++i)
+                if (all[i].toe == t)
+                    fit[f++] = all[i];
+            if (f)
+                return fit[rng.below(f)];
+        }
+        return all[0];
     }
 };
 

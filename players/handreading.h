@@ -35,7 +35,7 @@ private:
     Snapshot m_snap[MaxSnapshots];
     int m_count = 0;
     int m_plays[rules::Seats + 1] = {}; // snapshots of each seat
-    const HeuristicWeights &m_weights;
+    const HeuristicWeights m_weights;
 };
 
 } // namespace players

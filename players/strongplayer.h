@@ -26,7 +26,7 @@ struct StrongSettings {
     int determinizations = 300; // playouts per candidate move
     // Ceiling of a decision's work, whatever the candidates: thousands of
     // playouts times the bones in hands, which a playout's length follows.
-    int maxWork = 100;
+    int maxWork = 60;
     // Percent of playout moves made at random: nobody at the table plays
     // exactly the heuristic, and the playouts should not count on it.
     int noise = 30;

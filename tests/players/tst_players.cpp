@@ -283,6 +283,8 @@ private slots:
     void playsReadFromHeuristicSeats();
     void oneLookChoices_data();
     void oneLookChoices();
+    void trackerKeepsTheGame_data();
+    void trackerKeepsTheGame();
     void levelsChangedDuringGames();
     void soloGameAgainstFiveStrong_data();
     void soloGameAgainstFiveStrong();
@@ -629,6 +631,59 @@ void TestPlayers::oneLookChoices()
     const auto ordered = [](Pair p) { return Pair{std::min(p.first, p.second), std::max(p.first, p.second)}; };
     QCOMPARE(bone(players::decideHeuristic(v)), ordered(heuristic));
     QCOMPARE(bone(players::decideGreedy(v)), ordered(greedy));
+}
+
+void TestPlayers::trackerKeepsTheGame_data()
+{
+    QTest::addColumn<QByteArrayList>("messages");
+    QTest::addColumn<int>("rounds");
+    QTest::addColumn<int>("round");
+    QTest::addColumn<QList<int>>("totals"); // seats 1..6
+    QTest::addColumn<int>("history");       // moves kept, -1 when too many
+    const QByteArray round2 = "CMD_startround+2+53+16+1+t+2+t+3+f+4+f+5+f+6+f";
+    const QByteArray ended = "CMD_endround+0+1+30+45+2+-20+-5";
+    QTest::newRow("rounds as the host reads them: 25") << QByteArrayList{"CMD_startgame+Ann+25+"} << 10 << 0
+                                                       << QList<int>(6, 0) << 0;
+    QTest::newRow("not a number") << QByteArrayList{"CMD_startgame+Ann+x+"} << 3 << 0 << QList<int>(6, 0) << 0;
+    QTest::newRow("too few") << QByteArrayList{"CMD_startgame+Ann+1+"} << 3 << 0 << QList<int>(6, 0) << 0;
+    QTest::newRow("empty") << QByteArrayList{"CMD_startgame+Ann++"} << 3 << 0 << QList<int>(6, 0) << 0;
+    QTest::newRow("seven") << QByteArrayList{"CMD_startgame+Ann+07+"} << 7 << 0 << QList<int>(6, 0) << 0;
+    QTest::newRow("a space") << QByteArrayList{"CMD_startgame+Ann+ 5+"} << 3 << 0 << QList<int>(6, 0) << 0;
+    QTest::newRow("totals from the round's end, kept into the next")
+        << QByteArrayList{"CMD_startgame+Ann+4+", ended, round2} << 4 << 2 << QList<int>{45, -5, 0, 0, 0, 0} << 0;
+    QTest::newRow("a latecomer's state")
+        << QByteArrayList{"CMD_gamestats+2+7+9+5+t+10+20+30+40+50+60+*"} << 9 << 7 << QList<int>{10, 20, 30, 40, 50, 60} << 0;
+    QTest::newRow("a new game starts over")
+        << QByteArrayList{"CMD_startgame+Ann+4+", ended, "CMD_startgame+Ann+6+"} << 6 << 0 << QList<int>(6, 0) << 0;
+    QByteArrayList passes{"CMD_startgame+Ann+4+", round2};
+    for (int i = 0; i < 3; ++i)
+        passes << "CMD_nextplayer+2+1+t+t+t+1+1+1+" << "CMD_hepassed+2+";
+    QTest::newRow("the moves of the round") << passes << 4 << 2 << QList<int>(6, 0) << 3;
+    for (int i = 3; i <= players::TableView::MaxHistory; ++i)
+        passes << "CMD_hepassed+2+";
+    QTest::newRow("more moves than are kept") << passes << 4 << 2 << QList<int>(6, 0) << -1;
+}
+
+// What the tracker keeps of the game around the round: the rounds as the
+// host counts them, the totals, and the round's moves.
+void TestPlayers::trackerKeepsTheGame()
+{
+    QFETCH(QByteArrayList, messages);
+    QFETCH(int, rounds);
+    QFETCH(int, round);
+    QFETCH(QList<int>, totals);
+    QFETCH(int, history);
+    players::TableTracker t(1);
+    for (const QByteArray &m : messages)
+        t.observe(m);
+    const players::TableView &v = t.view();
+    QCOMPARE(v.game.rounds, rounds);
+    QCOMPARE(v.game.round, round);
+    for (int s = 1; s <= rules::Seats; ++s)
+        QCOMPARE(v.game.total[s], totals[s - 1]);
+    QCOMPARE(v.historyLength, history);
+    // Nothing to read from passes, nor from a history that was cut.
+    QVERIFY(!players::PlayReader(v, {}).active());
 }
 
 // The host player may switch the computer players between normal and strong
