@@ -49,7 +49,7 @@ PlayReader::PlayReader(const TableView &view, const HeuristicWeights &weights) :
         const rules::Move m{h.bone, h.toe, std::int8_t(h.bone ? (p.mode == 1 ? 1 : p.length[h.toe] + 1) : 0)};
         if (h.seat < 1 || h.seat > rules::Seats || !p.inRound(h.seat) || (h.bone && !fits(p, m))) {
             m_count = 0; // not the round this view shows: read nothing
-            return;
+            break;
         }
         p.turn = std::uint8_t(h.seat);
         if (h.bone && h.seat != me && m_count < MaxSnapshots) {
@@ -73,11 +73,10 @@ PlayReader::PlayReader(const TableView &view, const HeuristicWeights &weights) :
         std::fill(std::begin(m_plays), std::end(m_plays), 0);
 }
 
-
 int PlayReader::regret(int seat, rules::BoneSet hand) const
 {
     int sum = 0;
-    for (int i = 0, left = reads(seat) ? m_plays[seat] : 0; left > 0; ++i) {
+    for (int i = 0, left = reads(seat) ? m_plays[seat] : 0; left > 0 && i < m_count; ++i) {
         const Snapshot &s = m_snap[i];
         if (s.board.turn != seat)
             continue;

@@ -16,7 +16,8 @@ public:
     PlayReader(const TableView &view, const HeuristicWeights &weights);
     // Whether there are plays to read (the round's moves replayed cleanly).
     bool active() const { return m_count > 0; }
-    bool reads(int seat) const { return seat >= 1 && seat <= rules::Seats && m_plays[seat] > 0; }
+    bool reads(int seat) const { return plays(seat) > 0; }
+    int plays(int seat) const { return seat >= 1 && seat <= rules::Seats ? m_plays[seat] : 0; }
     // The heuristic's shortfall over the seat's plays, were it holding
     // `hand` now: 0 when it would have made every one of them. Each play
     // counts at most RegretCap, so one odd play does not rule a hand out.

@@ -578,6 +578,15 @@ void TestPlayers::playsReadFromHeuristicSeats()
                     if (o != p && reader.reads(o) && heavy)
                         refuted += reader.regret(o, truth.hand[o] | rules::bit(heavy)) > 0;
             }
+            // A history that does not replay to the board is not read at all.
+            players::TableView garbled = h.trackers[s].view();
+            for (int i = 0; i < garbled.historyLength; ++i)
+                if (garbled.history[i].bone)
+                    garbled.history[i].bone = std::int8_t(rules::BoneCount + 1);
+            const players::PlayReader none(garbled, weights);
+            QVERIFY(!none.active() || garbled.historyLength == 0);
+            for (int o = 1; o <= seats; ++o)
+                QCOMPARE(none.regret(o, truth.hand[o]), 0);
             const rules::Move m = players::decideHeuristic(h.trackers[s].view(), weights);
             if (m.isPass()) {
                 QVERIFY(!canPlay(h.g, s));
