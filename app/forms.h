@@ -12,6 +12,7 @@ class Tphrases;
 class TServer;
 class Tspylist;
 class Tplayothers;
+class Tlobby;
 
 struct Forms {
     Tchat *chat = nullptr;
@@ -24,4 +25,5 @@ struct Forms {
     TServer *server = nullptr;
     Tspylist *spylist = nullptr;
     Tplayothers *playothers = nullptr;
+    Tlobby *lobby = nullptr;
 };

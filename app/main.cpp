@@ -3,15 +3,44 @@
 #include "singleinstance.h"
 #include "tableshell.h"
 #include "velloc_resources.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 #include <csignal>
+#include <cstdio>
+#include <string>
 #include <vector>
+
+namespace {
+const char *const Usage =
+    "Usage: velloc                          a solo game against computer players\n"
+    "       velloc NAME ADDRESS true [--port N]   host a table as NAME\n"
+    "       velloc NAME HOST[:PORT] x        join the table at HOST as NAME\n"
+    "       velloc --help | --version\n"
+    "\n"
+    "Without arguments the table opens for a solo game; File > Play with Others\n"
+    "hosts or joins a table from the window.\n";
+} // namespace
 
 int main(int argc, char **argv)
 {
+    // An option alone, before any window: a name is never the only argument.
+    if (argc == 2 && argv[1][0] == '-') {
+        const std::string option = argv[1];
+        if (option == "--help" || option == "-h") {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
+        if (option == "--version") {
+            std::printf("velloc %s\n", VELLOC_VERSION);
+            return 0;
+        }
+        std::fprintf(stderr, "velloc: unknown option \"%s\"\n%s", argv[1], Usage);
+        return 2;
+    }
+
     // The player's name, address and flag are the first three arguments,
     // verbatim: Qt must not take "-reverse" or "-platform" among them for
     // its own options, so it sees only what follows them.

@@ -1,10 +1,13 @@
 #include "program.h"
 
+#include "hostedtable.h"
+#include "lobbyhub.h"
 #include "portmapper.h"
 #include "tabout.h"
 #include "tchat.h"
 #include "tdownload.h"
 #include "tgamestart.h"
+#include "tlobby.h"
 #include "thelp.h"
 #include "tphrases.h"
 #include "tplayothers.h"
@@ -29,12 +32,16 @@ Program::Program(const QStringList &args, const QString &gamePort, bool mapRoute
     forms.server = new TServer();
     forms.spylist = new Tspylist(forms, forms.chat);
     forms.playothers = new Tplayothers(forms, forms.chat);
+    forms.lobby = new Tlobby(forms, LobbyHub::instance(), forms.chat);
 
     Tchat *chat = forms.chat;
     forms.playothers->launch = [chat](const QStringList &launchArgs, bool map) {
         if (chat->relaunch)
             chat->relaunch(launchArgs, map);
     };
+    QObject::connect(chat, &Tchat::hosting, chat, [this, mapRouterPort](quint16 port) {
+        m_hosted = std::make_unique<HostedTable>(forms, port, mapRouterPort);
+    });
     if (mapRouterPort)
         QObject::connect(chat, &Tchat::hosting, chat, [this](quint16 port) { this->mapRouterPort(port); });
 }
@@ -46,7 +53,9 @@ void Program::mapRouterPort(quint16 port)
     m_mapper = std::make_unique<PortMapper>();
     Tchat *chat = forms.chat;
     Tplayothers *window = forms.playothers;
-    QObject::connect(m_mapper.get(), &PortMapper::finished, chat, [chat, window](const PortMapper::Result &r) {
+    QObject::connect(m_mapper.get(), &PortMapper::finished, chat, [this, chat, window](const PortMapper::Result &r) {
+        if (m_hosted)
+            m_hosted->routerResult(r.mapped, r.externalAddress, r.port);
         chat->addlinetochat(r.message, look::NoticeBlue);
         window->setRouterStatus(r.message);
     });
@@ -61,7 +70,9 @@ Program::~Program()
     // the table window takes the dialogs it parents with it. Players of
     // ours hear that the table closes before their connections end, and the
     // router forwarding goes with the table.
+    m_hosted.reset();
     m_mapper.reset();
+    delete forms.lobby;
     delete forms.playothers;
     delete forms.spylist;
     if (forms.server)

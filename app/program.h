@@ -9,6 +9,7 @@
 #include <memory>
 
 class PortMapper;
+class HostedTable;
 
 class Program {
 public:
@@ -26,6 +27,7 @@ private:
     void mapRouterPort(quint16 port);
 
     std::unique_ptr<PortMapper> m_mapper;
+    std::unique_ptr<HostedTable> m_hosted; // findable while this copy hosts
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;
 };

@@ -2,9 +2,33 @@
 
 #include "velloc_resources.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileSystemWatcher>
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QSoundEffect>
 #include <QUrl>
+
+std::function<bool()> SoundPlayer::deviceProbe = &SoundPlayer::systemHasSoundOutput;
+
+namespace {
+QString runtimeDir() { return QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR")); }
+} // namespace
+
+// A sound server's socket or a playback device, looked for without loading
+// the audio library; only then is the library asked for its outputs.
+bool SoundPlayer::systemHasSoundOutput()
+{
+    const QString run = runtimeDir();
+    bool candidate = !qEnvironmentVariableIsEmpty("PULSE_SERVER")
+                     || (!run.isEmpty()
+                         && (QFile::exists(run + QStringLiteral("/pulse/native"))
+                             || QFile::exists(run + QStringLiteral("/pipewire-0"))));
+    if (!candidate)
+        candidate = !QDir(QStringLiteral("/dev/snd")).entryList({QStringLiteral("pcmC*p")}, QDir::System).isEmpty();
+    return candidate && !QMediaDevices::audioOutputs().isEmpty();
+}
 
 SoundPlayer::SoundPlayer(QObject *parent) : QObject(parent), m_folder(QStringLiteral(":/sounds/"))
 {
@@ -29,8 +53,17 @@ void SoundPlayer::playsounds(const QString &name)
     if (!m_enabled)
         return;
     const QString key = name.toLower();
-    if (!soundNames().contains(key))
+    if (!soundNames().contains(key) || m_missing)
         return;
+    if (!m_probed) {
+        m_probed = true;
+        if (deviceProbe && !deviceProbe()) {
+            m_missing = true;
+            watchForDevice();
+            emit deviceLost();
+            return;
+        }
+    }
     QSoundEffect *sound = effectFor(key);
     if (!sound || sound->status() == QSoundEffect::Error)
         return;
@@ -44,6 +77,28 @@ void SoundPlayer::playsounds(const QString &name)
     // once loaded, and without a device it does nothing. Nothing here waits.
     sound->play();
     emit played(key);
+}
+
+// Woken by the system when a sound server starts or a card appears; nothing
+// runs meanwhile.
+void SoundPlayer::watchForDevice()
+{
+    if (m_watcher)
+        return;
+    m_watcher = new QFileSystemWatcher(this);
+    const QString cards = QStringLiteral("/dev/snd");
+    for (const QString &dir : {QDir(cards).exists() ? cards : QStringLiteral("/dev"), runtimeDir(),
+                               runtimeDir() + QStringLiteral("/pulse")})
+        if (dir.startsWith(QLatin1Char('/')) && QDir(dir).exists())
+            m_watcher->addPath(dir);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (!m_missing || !deviceProbe || !deviceProbe())
+            return;
+        m_missing = false;
+        m_watcher->deleteLater();
+        m_watcher = nullptr;
+        emit deviceFound();
+    });
 }
 
 void SoundPlayer::setEnabled(bool enabled)

@@ -7,6 +7,9 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
+
+class QFileSystemWatcher;
 class QSoundEffect;
 
 class SoundPlayer : public QObject
@@ -36,16 +39,29 @@ public:
     // The effect made for a sound once it was first played (nullptr before).
     QSoundEffect *effect(const QString &name) const;
 
+    // Whether this computer can play sound at all: a sound server or a sound
+    // card. Asked when the first sound would play; tests stand in for it.
+    static std::function<bool()> deviceProbe;
+    static bool systemHasSoundOutput();
+    bool deviceMissing() const { return m_missing; }
+
 signals:
     // A sound was started (its lower-case name).
     void played(const QString &name);
+    // No sound can play here; told once. Sounds rest until a device appears.
+    void deviceLost();
+    void deviceFound();
 
 private:
     QSoundEffect *effectFor(const QString &name);
     void stopCurrent();
+    void watchForDevice();
 
     bool m_enabled = true;
     QString m_folder;
     QHash<QString, QSoundEffect *> m_effects;
     QPointer<QSoundEffect> m_current;
+    bool m_probed = false;
+    bool m_missing = false;
+    QFileSystemWatcher *m_watcher = nullptr;
 };

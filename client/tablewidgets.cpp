@@ -1,11 +1,13 @@
 #include "tablewidgets.h"
 
 #include "bones.h"
+#include "gamelog.h"
 #include "look.h"
 #include "tchat.h"
 #include "velloc_resources.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -22,13 +24,15 @@ QPixmap artwork(const QString &name, QSize size)
 
 PictureButton::PictureButton(const QString &picture, const QString &hoverPicture, const QString &text,
                              QWidget *parent)
-    : QWidget(parent), m_text(text)
+    : QAbstractButton(parent)
 {
     initVellocResources();
     m_picture = artPixmap(QStringLiteral(":/images/") + picture);
     m_hover = artPixmap(QStringLiteral(":/images/") + hoverPicture);
+    setText(text);
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
+    setFocusPolicy(Qt::StrongFocus);
     setToolTip(text);
     setAccessibleName(text);
 }
@@ -36,17 +40,32 @@ PictureButton::PictureButton(const QString &picture, const QString &hoverPicture
 void PictureButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    const QPixmap &pic = m_under && !m_hover.isNull() ? m_hover : m_picture;
+    const bool lit = m_under || hasFocus() || isDown();
+    const QPixmap &pic = lit && !m_hover.isNull() ? m_hover : m_picture;
     if (!pic.isNull()) {
         p.drawPixmap(rect(), pic);
+    } else {
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setBrush(lit ? look::DarkGreen : look::Cream);
+        p.setPen(Qt::black);
+        p.drawRoundedRect(rect().adjusted(0, 0, -1, -1), 4, 4);
+        p.setPen(lit ? look::Cream : Qt::black);
+        p.drawText(rect(), Qt::AlignCenter, text());
+    }
+    if (hasFocus()) {
+        p.setPen(QPen(look::Cream, 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect().adjusted(2, 2, -3, -3));
+    }
+}
+
+void PictureButton::keyPressEvent(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        animateClick();
         return;
     }
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(m_under ? look::DarkGreen : look::Cream);
-    p.setPen(Qt::black);
-    p.drawRoundedRect(rect().adjusted(0, 0, -1, -1), 4, 4);
-    p.setPen(m_under ? look::Cream : Qt::black);
-    p.drawText(rect(), Qt::AlignCenter, m_text);
+    QAbstractButton::keyPressEvent(e);
 }
 
 void PictureButton::enterEvent(QEnterEvent *)
@@ -61,11 +80,6 @@ void PictureButton::leaveEvent(QEvent *)
     update();
 }
 
-void PictureButton::mouseReleaseEvent(QMouseEvent *e)
-{
-    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
-        emit clicked();
-}
 
 BoardSurface::BoardSurface(Tchat *chat, QWidget *parent)
     : QWidget(parent), m_chat(chat), m_backdrop(artwork(QStringLiteral("boardback.png"), {756, 312}))
@@ -112,12 +126,49 @@ HandBone::HandBone(int handnum, int bone, QWidget *parent) : QLabel(parent), m_h
     p.end();
     setPixmap(face);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus); // the hand gives its focus to one bone at a time
+    setAccessibleName(GameLog::spokenBone(bone));
 }
 
 void HandBone::mousePressEvent(QMouseEvent *e)
 {
     if (onMouseDown)
         onMouseDown(this, e->button());
+}
+
+void HandBone::keyPressEvent(QKeyEvent *e)
+{
+    if (!onKey || !onKey(this, e))
+        QLabel::keyPressEvent(e);
+}
+
+void HandBone::paintEvent(QPaintEvent *e)
+{
+    QLabel::paintEvent(e);
+    if (!hasFocus())
+        return;
+    QPainter p(this);
+    p.setPen(QPen(look::Cream, 2));
+    p.drawRoundedRect(rect().adjusted(1, 1, -1, -1), 3, 3);
+}
+
+void HandBone::focusInEvent(QFocusEvent *e)
+{
+    QLabel::focusInEvent(e);
+    update();
+}
+
+void HandBone::focusOutEvent(QFocusEvent *e)
+{
+    QLabel::focusOutEvent(e);
+    update();
+}
+
+void HandBone::moveEvent(QMoveEvent *e)
+{
+    QLabel::moveEvent(e);
+    // A raised bone stands higher than the rest of the hand.
+    setAccessibleDescription(y() < 12 ? QStringLiteral("raised") : QString());
 }
 
 ToeTarget::ToeTarget(int toe, QWidget *parent) : QLabel(parent), m_toe(toe)
@@ -128,11 +179,46 @@ ToeTarget::ToeTarget(int toe, QWidget *parent) : QLabel(parent), m_toe(toe)
     setPixmap(artwork(QStringLiteral("toe_target.png"), {66, 34}));
     setCursor(Qt::PointingHandCursor);
     setToolTip(QString::number(toe));
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("toe %1").arg(toe));
     hide();
+}
+
+void ToeTarget::setMarked(bool on)
+{
+    if (on == m_marked)
+        return;
+    m_marked = on;
+    update();
 }
 
 void ToeTarget::mousePressEvent(QMouseEvent *e)
 {
     if (e->button() == Qt::LeftButton)
         emit clicked(m_toe);
+}
+
+void ToeTarget::keyPressEvent(QKeyEvent *e)
+{
+    switch (e->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit clicked(m_toe);
+        return;
+    default:
+        QLabel::keyPressEvent(e);
+    }
+}
+
+void ToeTarget::paintEvent(QPaintEvent *e)
+{
+    QLabel::paintEvent(e);
+    if (!m_marked && !hasFocus())
+        return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(m_marked ? QColor(255, 215, 0) : look::Cream, m_marked ? 3 : 1, m_marked ? Qt::SolidLine : Qt::DotLine));
+    p.drawRoundedRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), 4, 4);
 }

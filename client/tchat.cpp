@@ -113,11 +113,30 @@ void Tchat::FormCreate()
     createSeatDisplay();
     createChatPanel();
     createOfferPanel();
+    createKeys();
+    m_gameLog.nameOf = [this](int seat) { return seat == m_ownSeat ? QStringLiteral("You") : seatName(seat); };
+    applyTabOrder();
+    for (int n = 1; n <= Seats; ++n)
+        label_playername[size_t(n)]->installEventFilter(this);
+    refreshAccessible();
 
     resize(m_defaultWidth, m_defaultHeight);
     move(3, 3);
 
     sounds = new SoundPlayer(this);
+    // Without a sound device the player hears why once, and the menu shows
+    // sounds off until a device appears; his own choice is kept as it was.
+    connect(sounds, &SoundPlayer::deviceLost, this, [this] {
+        PlaySounds1->setChecked(false);
+        PlaySounds1->setEnabled(false);
+        notice(QStringLiteral("No sound device was found; sounds are off until one is."));
+    });
+    connect(sounds, &SoundPlayer::deviceFound, this, [this] {
+        PlaySounds1->setEnabled(true);
+        PlaySounds1->setChecked(m_soundsWanted);
+        sounds->setEnabled(m_soundsWanted);
+        notice(QStringLiteral("A sound device was found; sounds are on again."));
+    });
 
     sock->setPortName(m_gamePort);
     sock->OnRead = [this](TSock *s, int n) { guarded([&] { sockRead(s, n); }); };
@@ -147,6 +166,23 @@ void Tchat::FormCreate()
     clearallbones();
 }
 
+// Tab goes round the table as the eye does: the hand (its one bone that
+// takes the focus), the toes, the buttons, the seats, then the chat.
+void Tchat::applyTabOrder()
+{
+    QList<QWidget *> order;
+    if (HandBone *bone = handBone(m_handCursor))
+        order << bone;
+    order << image_toe[1] << image_toe[2] << image_toe[3] << button_pass << button_start;
+    for (int n = 1; n <= Seats; ++n)
+        order << label_playername[size_t(n)];
+    order << mainchat << mychat;
+    for (int n = 1; n <= Phrases; ++n)
+        order << b_phrase[size_t(n)];
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order[i], order[i + 1]);
+}
+
 void Tchat::resizeEvent(QResizeEvent *e)
 {
     QMainWindow::resizeEvent(e);
@@ -158,6 +194,15 @@ bool Tchat::eventFilter(QObject *watched, QEvent *e)
         if (m_forms.about)
             m_forms.about->URL1->open();
         return true;
+    }
+    if ((e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut)
+        && std::find(label_playername.begin() + 1, label_playername.end(), watched) != label_playername.end()) {
+        // A seat label shows the keyboard's focus with a dark band.
+        auto *l = static_cast<QLabel *>(watched);
+        QPalette pal = l->palette();
+        pal.setColor(QPalette::Window, look::DarkGreen);
+        l->setPalette(pal);
+        l->setAutoFillBackground(e->type() == QEvent::FocusIn);
     }
     if ((watched == panel_board->viewport() || watched == panel_bones->viewport()) && e->type() == QEvent::Resize) {
         updateBoardExtent();
@@ -210,7 +255,15 @@ void Tchat::processparams()
             m_forms.download->show();
         m_hostAddress = QStringLiteral("127.0.0.1");
         m_playerName = QStringLiteral("You");
-        hostpress();
+        // A solo table is for this computer alone; when its port is taken
+        // (another copy, another program) any free port will do.
+        m_forms.server->Sock1->setLoopbackOnly(true);
+        try {
+            hostpress();
+        } catch (const ESockException &) {
+            m_gamePort = QStringLiteral("0");
+            hostpress();
+        }
         return;
     }
     notice(QStringLiteral("Loading Multi-player Game.. Please Wait."));
@@ -273,6 +326,7 @@ void Tchat::hostpress()
     openConnection();
     button_start->show();
     StartGame1->setEnabled(true);
+    updateHostControls();
     if (m_forms.spylist)
         m_forms.spylist->popup_kickhim->setEnabled(true);
     m_forms.server->setBotDelay(m_botDelay);
@@ -288,6 +342,7 @@ void Tchat::joinpress()
     m_logintext = wire::fromUser(m_playerName) + wire::Terminator;
     button_start->hide();
     StartGame1->setEnabled(false);
+    updateHostControls();
     QString error;
     if (!hostaddress::parse(m_hostAddress, quint16(m_gamePort.toUInt()), &m_table, &error)) {
         joinFailed(error.endsWith(QLatin1Char('.')) ? error.chopped(1) : error);
@@ -309,10 +364,21 @@ void Tchat::showMessage(const QString &text)
         messageBox(this, text);
 }
 
-void Tchat::Exit1Click() { close(); }
+void Tchat::Exit1Click()
+{
+    if (!leaveTableOk())
+        return;
+    m_leaveAsked = true;
+    close();
+}
 
 void Tchat::closeEvent(QCloseEvent *e)
 {
+    // The window's close box is the player leaving, as File > Exit is.
+    if (e->spontaneous() && !m_closing && !m_leaveAsked && !leaveTableOk()) {
+        e->ignore();
+        return;
+    }
     if (!m_closing && m_settingsLoaded) {
         QRect bounds(x(), y(), width(), height());
         if (bounds != QRect(m_savedLeft, m_savedTop, m_savedWidth, m_savedHeight)) {

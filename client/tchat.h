@@ -4,6 +4,7 @@
 #pragma once
 
 #include "forms.h"
+#include "gamelog.h"
 #include "hostaddress.h"
 #include "tabletracker.h"
 #include "tsock.h"
@@ -35,6 +36,7 @@ class PictureButton;
 class BoardSurface;
 class HandSurface;
 class HandBone;
+class QKeyEvent;
 class ToeTarget;
 
 class Tchat : public QMainWindow {
@@ -54,6 +56,12 @@ public:
     static constexpr QRect ReconnectButtonRect{14, 106, 120, 30};
     static constexpr QRect PlaySoloButtonRect{144, 106, 120, 30};
     static constexpr QRect PlayOthersButtonRect{274, 106, 152, 30};
+    // The same panel when the table has ended: taller, with the standings,
+    // and Play Solo, Play with Others and Close along its foot.
+    static constexpr QRect EndedPanelRect{150, 8, 480, 252};
+    static constexpr QRect EndedSoloButtonRect{14, 210, 140, 30};
+    static constexpr QRect EndedOthersButtonRect{164, 210, 170, 30};
+    static constexpr QRect EndedCloseButtonRect{344, 210, 122, 30};
 
     explicit Tchat(Forms &forms, QWidget *parent = nullptr);
     ~Tchat() override;
@@ -85,7 +93,7 @@ public:
     // The table this window joins (or hosts on 127.0.0.1).
     HostAddress tableAddress() const { return m_table; }
     // The offer over the board after a failed join or a lost connection.
-    enum class Offer { None, JoinFailed, Reconnect };
+    enum class Offer { None, JoinFailed, Reconnect, Ended };
     Offer offer() const { return m_offer; }
     bool loggedIn() const { return m_loggedIn; }
     int ownSeat() const { return m_ownSeat; }
@@ -132,6 +140,19 @@ public:
     void button_reconnectClick();
     void button_playsoloClick();
     void PlaywithOthers1Click();
+    // Who, besides this player, a hosting copy would drop by leaving.
+    QStringList othersAtMyTable() const;
+    // The host player as this window knows him: "You", his name, or empty.
+    QString hostPlayerName() const;
+    // What a game started now would be: "Ann, Bob and 2 computer players".
+    QString gameSummary(int computerPlayers) const;
+    // The record of the game, and its standings at the last round end.
+    const GameLog &gameLog() const { return m_gameLog; }
+    bool gameLogShown() const { return m_gameLogOn; }
+    // The board cell of the last bone played: toe 1..3 and its position, or
+    // toe 0 for the spinner; toe -1 when nothing is marked.
+    QPoint lastPlayed() const { return {m_markToe, m_markPos}; }
+    int hintedToe() const { return m_hintToe; }
 
     // Settings.
     void loadinifile();
@@ -142,7 +163,8 @@ public:
     void playsounds(const QString &name);
 
     // Connection and seats.
-    void kicking(int slot);
+    void kicking(int slot); // asks the player first
+
     void Fast1Click(int delay);
     void JustWatch1Click();
     void label_playername1ContextPopup(int seat, const QPoint &globalPos);
@@ -174,7 +196,8 @@ public:
     // Chat.
     void sendit();
     void chatrecieved(const QByteArray &text);
-    void addlinetochat(const QString &line, const QColor &colour);
+    // A line of the log; only relayed chat lines take the bold head.
+    void addlinetochat(const QString &line, const QColor &colour, bool boldHead = false);
     void b_phrase1Click(int n);
     void ScrollChatOff1Click();
     void ClearMainChat1Click();
@@ -219,6 +242,9 @@ public:
     QPushButton *button_reconnect;
     QPushButton *button_playsolo;
     QPushButton *button_playothers;
+    QPushButton *button_close;
+    QLabel *label_standings;      // on the offer panel when the table ended
+    QLabel *label_finalstandings; // under the winner's banner until the next game
 
     QAction *StartGame1 = nullptr;
     QAction *PlaywithOthers1 = nullptr;
@@ -238,6 +264,9 @@ public:
     QAction *ResetScreenLocation1 = nullptr;
     QAction *JustWatch1 = nullptr;
     QAction *Hint1 = nullptr;
+    QAction *SortHand1 = nullptr;
+    QAction *GameLog1 = nullptr;
+    QMenu *BotSpeed1 = nullptr;
     QAction *ViewTally1 = nullptr;
     QAction *SpyList1 = nullptr;
     QAction *PrhaseList1 = nullptr;
@@ -313,12 +342,34 @@ private:
     void lostConnection();
     void joinFailed(const QString &reason);
     void showOffer(Offer kind, const QString &text);
+    void tableEnded(const QString &text);
+    void seatsReported(const QByteArray &args);
+    // The status line when nobody has the turn: who will start the game.
+    void showWaiting();
+    void showTurnStatus(int seat);
+    void setStatus(const QString &text);
+    void updateHostControls();
     void forgetTable();
     void grantHostRights();
     void reclaimed(const QByteArray &args);
     void sendLogin();
     void updateHint();
     void flashTick();
+    void clearHint();
+    // The record: lines in the log's own style, and what a screen reader says.
+    void logGame(const QByteArray &name, const QByteArray &args);
+    void announce(const QString &text);
+    void refreshAccessible();
+    void showFinalStandings();
+    // Keys on a hand bone: moving along the hand, raising, playing.
+    bool handKey(HandBone *bone, QKeyEvent *e);
+    void focusHand(bool force);
+    void moveTargetCursor(int step);
+    void playOnToe(int toe, HandBone *focused);
+    void setHandCursor(int handnum, bool focus);
+    void createKeys();
+    void applyTabOrder();
+    QString ownLine(const QString &line) const;
     // Game flow.
     void startthegame(const QByteArray &args);
     void startround(const QByteArray &args);
@@ -354,6 +405,7 @@ private:
     bool m_loggedIn = false;
     bool m_shown = false;
     bool m_closing = false;
+    bool m_leaveAsked = false; // the player already said he leaves
     bool m_dispatching = false;
     bool m_lost = false;
 
@@ -364,6 +416,11 @@ private:
     bool m_hostRights = false;  // a table of its own made us its host player
     bool m_removed = false;     // the host player removed us
     bool m_tableClosed = false; // the table said it closes
+    QString m_endedBy;          // who removed us or closed the table
+    int m_hostPlayerSlot = 0;   // who holds the host player's rights (our hosts say)
+    bool m_seatKept = false;    // a dropped seat waits for us at the table
+    bool m_waitingShown = false; // the status line says who will start the game
+    std::array<bool, Seats + 1> m_inGame{}; // seats in the current round
     bool m_gameRunning = false;
     int m_tokenSeat = 0;
     QByteArray m_seatToken;
@@ -379,6 +436,17 @@ private:
     QTimer m_flashTimer;
     int m_flashToe = 0;
     int m_flashCount = 0;
+    int m_hintToe = 0;
+
+    // The record of the game and what marks the last play.
+    GameLog m_gameLog;
+    bool m_gameLogOn = true;
+    int m_markToe = -1;
+    int m_markPos = 0;
+    int m_targetCursor = 0; // the toe chosen from the keyboard, 0 none
+    int m_handCursor = 0;   // hand number of the bone that takes the focus
+    QString m_lastAnnouncement;
+    bool m_soundsWanted = true; // the player's "Play Sounds", whatever the device
 
     wire::Framer m_framer;
     wire::Framer m_lobbyFramer; // what the lobby says is read and let go

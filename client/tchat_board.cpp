@@ -61,15 +61,31 @@ void Tchat::createbone(int handnum, int bone)
     auto *b = new HandBone(handnum, bone, handSurface);
     b->move(slotLeft(i), Rest);
     b->onMouseDown = [this](HandBone *hb, Qt::MouseButton button) { boneimagesMouseDown(hb, button); };
+    b->onKey = [this](HandBone *hb, QKeyEvent *e) { return handKey(hb, e); };
     b->show();
+    if (!handBone(m_handCursor))
+        setHandCursor(handnum, false);
     raiseSlots(i);
     layoutHand();
 }
 
 void Tchat::freebone(int handnum)
 {
-    delete handBone(handnum);
+    HandBone *gone = handBone(handnum);
+    const bool hadFocus = gone && gone->hasFocus();
+    int slot = 0;
+    for (int i = 1; i <= HandSlots; ++i)
+        if (!handslots[size_t(i)].free && handslots[size_t(i)].handnum == handnum)
+            slot = i;
+    delete gone;
     movebone(handnum);
+    // The focus stays in the hand, on the bone that moved into the gap.
+    if (handnum == m_handCursor || !handBone(m_handCursor)) {
+        m_handCursor = 0;
+        for (int i = qMin(slot, HandSlots); i >= 1 && !m_handCursor; --i)
+            if (!handslots[size_t(i)].free)
+                setHandCursor(handslots[size_t(i)].handnum, hadFocus);
+    }
 }
 
 void Tchat::movebone(int handnum)
@@ -101,6 +117,7 @@ void Tchat::movebone(int handnum)
 void Tchat::clearallbones()
 {
     handslots.fill(Slot{});
+    m_handCursor = 0;
     const auto bonesNow = handSurface->findChildren<HandBone *>(Qt::FindDirectChildrenOnly);
     for (auto it = bonesNow.rbegin(); it != bonesNow.rend(); ++it)
         if ((*it)->objectName().startsWith(QLatin1String("bone")))
@@ -270,4 +287,17 @@ void Tchat::paintbox_boardPaint(QPainter &p) const
             if (cells[t][pos].bone != 0)
                 placeboardbone(p, cells[t][pos].bone, 67 * pos - 3, cells[t][pos].flip, RowY[t]);
     placespinner(p, spinnerbone, spinnerpos.x(), spinnerpos.y());
+    // The last bone played stays marked until the next play.
+    QRect mark;
+    if (m_markToe == 0 && spinnerbone != -1)
+        mark = QRect(spinnerpos, QSize(34, 66));
+    else if (m_markToe >= 1 && m_markToe <= Toes && m_markPos >= 1 && cells[m_markToe][m_markPos].bone)
+        mark = QRect(67 * m_markPos - 3, RowY[m_markToe], 66, 34);
+    if (!mark.isNull()) {
+        // Gold bars above and below, in the free space between the rows, so
+        // the bone itself and its neighbours stay as they are drawn.
+        const QColor gold(255, 215, 0);
+        p.fillRect(QRect(mark.left() + 2, mark.top() - 4, mark.width() - 4, 3), gold);
+        p.fillRect(QRect(mark.left() + 2, mark.bottom() + 2, mark.width() - 4, 3), gold);
+    }
 }

@@ -88,6 +88,7 @@ void Tchat::createChatPanel()
     mainchat->viewport()->installEventFilter(this);
     mainchat->installEventFilter(this); // Ctrl+C copies plain text only
     mainchat->setContextMenuPolicy(Qt::CustomContextMenu);
+    mainchat->setAccessibleName(QStringLiteral("Chat and game log"));
     auto *logMenu = new QMenu(this);
     logMenu->setObjectName(QStringLiteral("popup_mainchat"));
     QAction *copy = logMenu->addAction(QStringLiteral("Copy"), this, &Tchat::Copy1Click);
@@ -106,6 +107,8 @@ void Tchat::createChatPanel()
     mychat->setObjectName(QStringLiteral("mychat"));
     mychat->setGeometry(427, 505, 351, 22);
     mychat->setFont(look::font(13));
+    mychat->setAccessibleName(QStringLiteral("Chat message"));
+    mychat->setAccessibleDescription(QStringLiteral("Type a line and press Return to send it; /me for an action"));
     mychat->installEventFilter(new EntryKeys(this));
     mychat->setContextMenuPolicy(Qt::CustomContextMenu);
     auto *entryMenu = new QMenu(this);
@@ -138,8 +141,10 @@ void Tchat::setPhrase(int n, const QString &text)
     if (n < 1 || n > Phrases)
         return;
     m_phrases[size_t(n)] = text;
-    if (b_phrase[size_t(n)])
+    if (b_phrase[size_t(n)]) {
         b_phrase[size_t(n)]->setToolTip(text);
+        b_phrase[size_t(n)]->setAccessibleName(QStringLiteral("Say: ") + text);
+    }
 }
 
 void Tchat::setChatColour(const QColor &c)
@@ -195,10 +200,10 @@ void Tchat::chatrecieved(const QByteArray &text)
         if (stringToColor(t.mid(bar + 1), c))
             colour = c;
     }
-    addlinetochat(line, colour);
+    addlinetochat(ownLine(line), colour, true);
 }
 
-void Tchat::addlinetochat(const QString &line, const QColor &colour)
+void Tchat::addlinetochat(const QString &line, const QColor &colour, bool boldHead)
 {
     QScrollBar *bar = mainchat->verticalScrollBar();
     const bool frozen = scrollFrozen();
@@ -209,7 +214,7 @@ void Tchat::addlinetochat(const QString &line, const QColor &colour)
     c.movePosition(QTextCursor::End);
     QTextCharFormat f;
     f.setForeground(colour);
-    const qsizetype colon = line.indexOf(QLatin1Char(':'));
+    const qsizetype colon = boldHead ? line.indexOf(QLatin1Char(':')) : -1;
     if (colon >= 0) {
         f.setFontWeight(QFont::Bold);
         c.insertText(line.left(colon + 1), f);

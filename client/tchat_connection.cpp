@@ -24,8 +24,12 @@ QString Tchat::seatName(int seat) const
 void Tchat::sockRead(TSock *s, int)
 {
     const bool fits = m_framer.feed(s->Receive(), [this](QByteArray line) { receivedlist.push_back(std::move(line)); });
-    if (!fits) {
-        // A host that never ends its message is not one we can follow.
+    const bool flooded = qsizetype(receivedlist.size()) > wire::MaxQueuedMessages;
+    if (!fits || flooded) {
+        // A host that never ends its message, or sends more than the host
+        // itself would queue from a player, is not one we can follow.
+        if (flooded)
+            receivedlist.clear();
         s->Close();
         return;
     }
@@ -157,6 +161,8 @@ void Tchat::processsocktimer(const QByteArray &line)
         youplay(args);
     else
         extensionMessage(name, args);
+    logGame(name, args);
+    refreshAccessible();
     updateHint();
 }
 
@@ -175,6 +181,7 @@ void Tchat::sendloginfo(const QByteArray &args)
     m_ownSeat = slot;
     m_loggedIn = true;
     m_tracker.setSeat(slot);
+    setStatus(QStringLiteral("Connected."));
     sendLogin();
 }
 
@@ -197,6 +204,8 @@ void Tchat::newplayerinfo(const QByteArray &args)
         label_playername[size_t(slot)]->setText(name);
         label_playername[size_t(slot)]->show();
         label_score[size_t(slot)]->show();
+        if (slot == m_ownSeat || m_waitingShown || label_status->text() == QLatin1String("Connected."))
+            showWaiting();
     } else {
         if (m_forms.spylist)
             m_forms.spylist->listbox_spys->addItem(QString::number(slot) + QStringLiteral(": ") + name);
@@ -217,6 +226,8 @@ void Tchat::playerdisconnected(const QByteArray &args)
             notice(l->text() + QStringLiteral(" disconnected."));
         l->setText(bot);
         image_eyes[size_t(slot)]->hide();
+        if (m_waitingShown)
+            showWaiting();
         return;
     }
     if (slot < 7 || slot > 9 || !m_forms.spylist)
@@ -266,14 +277,10 @@ void Tchat::label_playername1ContextPopup(int seat, const QPoint &globalPos)
     if (label_playername[size_t(seat)]->text() == QLatin1String("<Waiting>"))
         RemoveFromGame1->setEnabled(false);
     popupKickTag = seat;
-    if (!globalPos.isNull())
+    // A menu of nothing but greyed entries is no use to anyone.
+    const bool any = RemoveFromGame1->isEnabled() || SettoJustWatch1->isEnabled() || UnsetJustWatch1->isEnabled();
+    if (!globalPos.isNull() && any)
         popup_kick->popup(globalPos);
-}
-
-void Tchat::kicking(int slot)
-{
-    if (hostRights() && m_loggedIn)
-        sendMessage("CMD_kickhim+" + QByteArray::number(m_ownSeat) + "+" + QByteArray::number(slot) + "+");
 }
 
 void Tchat::Fast1Click(int delay)

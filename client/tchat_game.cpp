@@ -77,8 +77,11 @@ void Tchat::startthegame(const QByteArray &args)
         image_eyes[size_t(n)]->hide();
     clearall();
     m_roundsToPlay = wire::toDisplay(rounds);
-    notice(starter + QStringLiteral(" has started a game."));
+    notice(ownLine(starter + QStringLiteral(" has started a game.")));
     m_gameRunning = true;
+    m_inGame.fill(false);
+    label_finalstandings->hide();
+    m_markToe = -1;
     for (int n = 1; n <= Seats; ++n)
         if (label_playername[size_t(n)]->text() == botName(n))
             label_playername[size_t(n)]->setText(QStringLiteral("<Waiting>"));
@@ -102,6 +105,7 @@ void Tchat::startround(const QByteArray &args)
         if (!isSeat(seat))
             continue;
         label_bones[size_t(seat)]->setText(f[i + 1] == "t" ? QString::number(each) : QString());
+        m_inGame[size_t(seat)] = f[i + 1] == "t";
         // A seat in the round that nobody announced is a computer's.
         QLabel *name = label_playername[size_t(seat)];
         if (f[i + 1] == "t" && name->text() == QLatin1String("<Waiting>") && !botName(seat).isEmpty())
@@ -112,6 +116,7 @@ void Tchat::startround(const QByteArray &args)
     clearallbones();
     emptyCells();
     spinnerbone = bones::valid(spinner) ? spinner : -1;
+    m_markToe = -1;
     paintbox_board->update();
     for (int n = 1; n <= Seats; ++n)
         label_bonus[size_t(n)]->clear();
@@ -127,6 +132,7 @@ void Tchat::dealmybones(const QByteArray &args)
     label_notplaying->hide();
     for (int i = 1; i + 1 < f.size(); i += 2)
         createbone(strToInt(f[i]), strToInt(f[i + 1]));
+    focusHand(false);
 }
 
 void Tchat::getnextplayer(const QByteArray &args)
@@ -143,12 +149,14 @@ void Tchat::getnextplayer(const QByteArray &args)
         return;
     m_turnSeat = seat;
     button_pass->hide();
+    clearHint();
+    m_targetCursor = 0;
     clearselected();
     for (int n = 1; n <= Seats; ++n)
         image_turn[size_t(n)]->hide();
     image_turn[size_t(seat)]->show();
+    showTurnStatus(seat);
     if (seat == m_ownSeat) {
-        label_status->setText(QStringLiteral("Your Turn."));
         playsounds(m_turnSound == 1 ? QStringLiteral("turnnew") : QStringLiteral("turn"));
         button_pass->show();
         for (int t = 1; t <= Toes; ++t) {
@@ -161,8 +169,7 @@ void Tchat::getnextplayer(const QByteArray &args)
             target->raise();
         }
         updateBoardExtent();
-    } else {
-        label_status->setText(label_playername[size_t(seat)]->text() + QStringLiteral("'s turn."));
+        focusHand(false);
     }
 }
 
@@ -174,6 +181,7 @@ void Tchat::image_toe1Click(int toe)
         sendMessage("CMD_playbone+" + QByteArray::number(m_ownSeat) + "+" + QByteArray::number(selectedbone) + "+"
                     + QByteArray::number(toe) + "+" + QByteArray::number(targetTag[size_t(toe)]) + "+");
     m_turnSeat = 0; // nothing more until the host answers
+    clearHint();
     updateHint();
 }
 
@@ -194,6 +202,8 @@ void Tchat::heplayed(const QByteArray &args)
         placeSpinnerCell(bone);
     else
         placePlayedBone(toe, pos, bone, flip, true);
+    m_markToe = pos == 0 ? 0 : toe;
+    m_markPos = pos;
     if (seat == m_ownSeat) {
         button_pass->hide();
         hideTargets();
@@ -213,12 +223,14 @@ void Tchat::doubleplayed(const QByteArray &args)
         || (pos > 0 && toe < 1))
         return;
     hideTargets();
-    label_status->setText(QStringLiteral("New Spinner Loaded!"));
+    setStatus(QStringLiteral("New Spinner Loaded!"));
     label_bones[size_t(seat)]->setText(QString::fromLatin1(f[6]));
     if (pos == 0)
         placeSpinnerCell(bone);
     else
         placePlayedBone(toe, pos, bone, f[5] == "t", false);
+    m_markToe = pos == 0 ? 0 : toe;
+    m_markPos = pos;
     if (seat == m_ownSeat) {
         button_pass->hide();
         freebone(handnum);
@@ -232,16 +244,19 @@ void Tchat::beginagain(const QByteArray &args)
     clearboard();
     emptyCells();
     spinnerbone = bones::valid(bone) ? bone : -1;
+    // The double just played is the new spinner: it stays the marked bone.
+    m_markToe = spinnerbone == -1 ? -1 : 0;
     paintbox_board->update();
     for (int n = 1; n <= Seats; ++n)
         label_bonus[size_t(n)]->clear();
-    label_status->setText(QStringLiteral("New Spinner Loaded!"));
+    setStatus(QStringLiteral("New Spinner Loaded!"));
     label_round->update();
 }
 
 void Tchat::button_passClick()
 {
     button_pass->hide();
+    clearHint();
     hideTargets();
     if (m_turnSeat == m_ownSeat && m_loggedIn && m_ownSeat != 0)
         sendMessage("CMD_hepasses+" + QByteArray::number(m_ownSeat) + "+");
@@ -253,12 +268,12 @@ void Tchat::hepassed(const QByteArray &args)
     if (!isSeat(seat))
         return;
     if (seat == m_ownSeat) {
-        label_status->setText(QStringLiteral("You passed."));
+        setStatus(QStringLiteral("You passed."));
         button_pass->hide();
         clearselected();
         playsounds(QStringLiteral("pass"));
     } else {
-        label_status->setText(label_playername[size_t(seat)]->text() + QStringLiteral(" passed."));
+        setStatus(label_playername[size_t(seat)]->text() + QStringLiteral(" passed."));
     }
 }
 
@@ -269,7 +284,7 @@ void Tchat::noplay(const QByteArray &args)
         return;
     m_turnSeat = m_ownSeat;
     clearselected();
-    label_status->setText(QStringLiteral("That is not a valid play"));
+    setStatus(QStringLiteral("That is not a valid play"));
     playsounds(QStringLiteral("invalid"));
 }
 
@@ -279,7 +294,7 @@ void Tchat::endround(const QByteArray &args)
     const int wentOut = strToInt(f.value(0));
     hideTargets();
     playsounds(wentOut != 0 ? QStringLiteral("roundover") : QStringLiteral("blocked"));
-    label_status->setText(QStringLiteral("Posting Scores, Please Wait.."));
+    setStatus(QStringLiteral("Posting Scores, Please Wait.."));
     for (int i = 1; i + 2 < f.size(); i += 3) {
         const int seat = strToInt(f[i]);
         const int score = strToInt(f[i + 1]);
@@ -301,7 +316,7 @@ void Tchat::winner(const QByteArray &args)
     const QString text = mine ? QStringLiteral("You have Won the Game!") : name + QStringLiteral(" has Won the Game!");
     label_winner1->setText(text);
     label_winner2->setText(text);
-    label_status->setText(QStringLiteral("Game Over!"));
+    setStatus(QStringLiteral("Game Over!"));
     notice(text);
     label_round->raise();
     panel_winner->show();
@@ -310,6 +325,7 @@ void Tchat::winner(const QByteArray &args)
         image_turn[size_t(n)]->hide();
     button_pass->hide();
     m_gameRunning = false;
+    showFinalStandings();
     if (hostRights()) {
         button_start->show();
         button_start->raise();
@@ -352,15 +368,23 @@ void Tchat::gamestats(const QByteArray &args)
     // During the pause after a double the host reports the double's bone
     // number, which names no spinner value: nothing is drawn until the next.
     spinnerbone = bones::doubleof(spinner);
+    m_markToe = -1;
+    if (isSeat(m_ownSeat))
+        m_inGame[size_t(m_ownSeat)] = f[4] == "t";
     paintbox_board->update();
     for (int n = 1; n <= Seats; ++n)
         image_turn[size_t(n)]->hide();
     if (turn == m_ownSeat && isSeat(turn)) {
         for (int t = 1; t <= Toes; ++t)
             image_toe[size_t(t)]->show();
-        label_status->setText(QStringLiteral("Your Turn"));
+        setStatus(QStringLiteral("Your Turn"));
         // Without the pass button a player with no fitting bone could not go on.
         button_pass->show();
+    } else if (isSeat(turn)) {
+        showTurnStatus(turn);
+    } else {
+        // A pause between rounds or after a double: nobody may move now.
+        setStatus(QStringLiteral("Round %1 of %2 is under way.").arg(round).arg(m_roundsToPlay));
     }
     if (isSeat(turn))
         image_turn[size_t(turn)]->show();

@@ -10,6 +10,7 @@
 #include "sounds.h"
 #include "tablewidgets.h"
 #include "tabout.h"
+#include "tlobby.h"
 #include "tdownload.h"
 #include "tgamestart.h"
 #include "thelp.h"
@@ -64,10 +65,11 @@ QScrollArea *scrollPanel(QWidget *parent, const QString &name, const QRect &plac
     green.setColor(QPalette::Window, look::BoardGreen);
     panel->setPalette(green);
     panel->viewport()->setAutoFillBackground(true);
+    // The bones and targets inside take the keyboard, not the panel itself.
+    panel->setFocusPolicy(Qt::NoFocus);
     return panel;
 }
 
-// The client area: the tiled backdrop, with panel_main kept at the same
 } // namespace
 
 void Tchat::createMenus()
@@ -79,28 +81,33 @@ void Tchat::createMenus()
         return a;
     };
 
-    QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
-    StartGame1 = add(file, QStringLiteral("StartGame1"), QStringLiteral("Start Game"), [this] { button_startClick(); });
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    StartGame1 = add(file, QStringLiteral("StartGame1"), QStringLiteral("&Start Game"), [this] { button_startClick(); });
     StartGame1->setEnabled(false);
-    PlaywithOthers1 = add(file, QStringLiteral("PlaywithOthers1"), QStringLiteral("Play with Others..."),
+    PlaywithOthers1 = add(file, QStringLiteral("PlaywithOthers1"), QStringLiteral("&Play with Others..."),
                           [this] { PlaywithOthers1Click(); });
+    add(file, QStringLiteral("OnlineLobby1"), QStringLiteral("Online &Lobby..."), [this] {
+        if (m_forms.lobby)
+            m_forms.lobby->popup();
+    });
     file->addSeparator();
-    Exit1 = add(file, QStringLiteral("Exit1"), QStringLiteral("Exit"), [this] { Exit1Click(); });
+    Exit1 = add(file, QStringLiteral("Exit1"), QStringLiteral("E&xit"), [this] { Exit1Click(); });
 
-    QMenu *options = menuBar()->addMenu(QStringLiteral("Options"));
-    PlaySounds1 = add(options, QStringLiteral("PlaySounds1"), QStringLiteral("Play Sounds"), [this] {
+    QMenu *options = menuBar()->addMenu(QStringLiteral("&Options"));
+    PlaySounds1 = add(options, QStringLiteral("PlaySounds1"), QStringLiteral("Play &Sounds"), [this] {
+        m_soundsWanted = PlaySounds1->isChecked();
         sounds->setEnabled(PlaySounds1->isChecked());
         savePreference(QStringLiteral("Playsounds"));
     });
     PlaySounds1->setCheckable(true);
     PlaySounds1->setChecked(true);
 
-    QMenu *turnSound = options->addMenu(QStringLiteral("Turn Sound"));
+    QMenu *turnSound = options->addMenu(QStringLiteral("&Turn Sound"));
     turnSound->setObjectName(QStringLiteral("TurnSound1"));
     auto *turnGroup = new QActionGroup(this);
     for (int tag : {0, 1}) {
         QAction *a = add(turnSound, tag ? QStringLiteral("New1") : QStringLiteral("Classic1"),
-                         tag ? QStringLiteral("New") : QStringLiteral("Classic"), [this, tag] {
+                         tag ? QStringLiteral("&New") : QStringLiteral("&Classic"), [this, tag] {
                              m_turnSound = tag;
                              Classic1->setChecked(tag == 0);
                              New1->setChecked(tag == 1);
@@ -111,13 +118,14 @@ void Tchat::createMenus()
         (tag ? New1 : Classic1) = a;
     }
 
-    QMenu *botSpeed = options->addMenu(QStringLiteral("Bot Speed"));
+    QMenu *botSpeed = options->addMenu(QStringLiteral("&Bot Speed"));
+    BotSpeed1 = botSpeed;
     botSpeed->setObjectName(QStringLiteral("BotSpeed1"));
     auto *speedGroup = new QActionGroup(this);
     const std::pair<const char *, int> speeds[] = {{"Slow", 2000}, {"Normal", 1000}, {"Fast", 500}};
     for (const auto &[name, delay] : speeds) {
         const int d = delay;
-        QAction *a = add(botSpeed, QString::fromLatin1(name) + QLatin1Char('1'), QString::fromLatin1(name),
+        QAction *a = add(botSpeed, QString::fromLatin1(name) + QLatin1Char('1'), QLatin1Char('&') + QString::fromLatin1(name),
                          [this, d] { Fast1Click(d); });
         a->setCheckable(true);
         a->setData(d);
@@ -127,24 +135,24 @@ void Tchat::createMenus()
     Normal1->setChecked(true);
 
     options->addSeparator();
-    TextColor1 = add(options, QStringLiteral("TextColor1"), QStringLiteral("Text Color"), [this] {
+    TextColor1 = add(options, QStringLiteral("TextColor1"), QStringLiteral("Te&xt Color"), [this] {
         const QColor c = QColorDialog::getColor(m_chatColour, this, QStringLiteral("Text Color"));
         if (c.isValid()) {
             setChatColour(c);
             savePreference(QStringLiteral("Textcolor"));
         }
     });
-    ActionColor1 = add(options, QStringLiteral("ActionColor1"), QStringLiteral("Action Color"), [this] {
+    ActionColor1 = add(options, QStringLiteral("ActionColor1"), QStringLiteral("&Action Color"), [this] {
         const QColor c = QColorDialog::getColor(m_actionColour, this, QStringLiteral("Action Color"));
         if (c.isValid())
             m_actionColour = c;
         savePreference(QStringLiteral("Actioncolor"));
     });
-    QMenu *textSize = options->addMenu(QStringLiteral("Text Size"));
+    QMenu *textSize = options->addMenu(QStringLiteral("Text Si&ze"));
     textSize->setObjectName(QStringLiteral("TextSize1"));
     int i = 0;
     for (int size : {8, 10, 12, 14}) {
-        QAction *a = add(textSize, QStringLiteral("N%1").arg(size), QString::number(size), [this, size] { N14Click(size); });
+        QAction *a = add(textSize, QStringLiteral("N%1").arg(size), QStringLiteral("&") + QString::number(size), [this, size] { N14Click(size); });
         a->setCheckable(true);
         a->setData(size);
         // Not a radio group: choosing a size leaves every check mark where
@@ -156,54 +164,65 @@ void Tchat::createMenus()
         });
         textSizes[size_t(i++)] = a;
     }
-    ScrollChatOff2 = add(options, QStringLiteral("ScrollChatOff2"), QStringLiteral("Scroll Chat Off"),
+    ScrollChatOff2 = add(options, QStringLiteral("ScrollChatOff2"), QStringLiteral("Scroll Chat O&ff"),
                          [this] { ScrollChatOff1Click(); });
     ScrollChatOff2->setCheckable(true);
     ScrollChatOff2->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
-    ClearMainChat1 = add(options, QStringLiteral("ClearMainChat1"), QStringLiteral("Clear Main Chat"),
+    ClearMainChat1 = add(options, QStringLiteral("ClearMainChat1"), QStringLiteral("C&lear Main Chat"),
                          [this] { ClearMainChat1Click(); });
-    ResetScreenLocation1 = add(options, QStringLiteral("ResetScreenLocation1"), QStringLiteral("Reset Screen Location"),
+    ResetScreenLocation1 = add(options, QStringLiteral("ResetScreenLocation1"), QStringLiteral("&Reset Screen Location"),
                                [this] { applyPlacement(3, 3, m_defaultWidth, m_defaultHeight); });
     options->addSeparator();
-    JustWatch1 = add(options, QStringLiteral("JustWatch1"), QStringLiteral("Just Watch"), [this] { JustWatch1Click(); });
+    JustWatch1 = add(options, QStringLiteral("JustWatch1"), QStringLiteral("&Just Watch"), [this] { JustWatch1Click(); });
     JustWatch1->setCheckable(true);
-    Hint1 = add(options, QStringLiteral("Hint1"), QStringLiteral("Hint"), [this] { Hint1Click(); });
+    Hint1 = add(options, QStringLiteral("Hint1"), QStringLiteral("&Hint"), [this] { Hint1Click(); });
     Hint1->setShortcut(QKeySequence(Qt::Key_H));
     Hint1->setEnabled(false);
+    SortHand1 = add(options, QStringLiteral("SortHand1"), QStringLiteral("S&ort Hand"), [this] {
+        sortthem();
+        playsounds(QStringLiteral("sort"));
+    });
+    SortHand1->setShortcut(QKeySequence(Qt::Key_O));
+    GameLog1 = add(options, QStringLiteral("GameLog1"), QStringLiteral("&Game Log in Chat"), [this] {
+        m_gameLogOn = GameLog1->isChecked();
+        savePreference(QStringLiteral("Gamelog"));
+    });
+    GameLog1->setCheckable(true);
+    GameLog1->setChecked(true);
 
-    QMenu *view = menuBar()->addMenu(QStringLiteral("View"));
-    ViewTally1 = add(view, QStringLiteral("ViewTally1"), QStringLiteral("View Tally"), [this] {
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    ViewTally1 = add(view, QStringLiteral("ViewTally1"), QStringLiteral("View &Tally"), [this] {
         loadchecklist();
         if (m_forms.tallylist)
             m_forms.tallylist->show();
     });
-    SpyList1 = add(view, QStringLiteral("SpyList1"), QStringLiteral("Spy List"), [this] {
+    SpyList1 = add(view, QStringLiteral("SpyList1"), QStringLiteral("&Spy List"), [this] {
         if (m_forms.spylist)
             m_forms.spylist->show();
     });
-    PrhaseList1 = add(view, QStringLiteral("PrhaseList1"), QStringLiteral("Phrase List"), [this] { PrhaseList1Click(); });
+    PrhaseList1 = add(view, QStringLiteral("PrhaseList1"), QStringLiteral("&Phrase List"), [this] { PrhaseList1Click(); });
 
-    QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
-    Help2 = add(help, QStringLiteral("Help2"), QStringLiteral("Content"), [this] {
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    Help2 = add(help, QStringLiteral("Help2"), QStringLiteral("&Content"), [this] {
         if (m_forms.help)
             m_forms.help->show();
     });
     Help2->setShortcut(QKeySequence(Qt::Key_F1));
     help->addSeparator();
-    About1 = add(help, QStringLiteral("About1"), QStringLiteral("About"), [this] {
+    About1 = add(help, QStringLiteral("About1"), QStringLiteral("&About"), [this] {
         if (m_forms.about)
             m_forms.about->show();
     });
 
     popup_kick = new QMenu(this);
     popup_kick->setObjectName(QStringLiteral("popup_kick"));
-    RemoveFromGame1 = add(popup_kick, QStringLiteral("RemoveFromGame1"), QStringLiteral("Remove From Game"),
+    RemoveFromGame1 = add(popup_kick, QStringLiteral("RemoveFromGame1"), QStringLiteral("&Remove From Game"),
                           [this] { kicking(popupKickTag); });
-    SettoJustWatch1 = add(popup_kick, QStringLiteral("SettoJustWatch1"), QStringLiteral("Set to Just Watch"), [this] {
+    SettoJustWatch1 = add(popup_kick, QStringLiteral("SettoJustWatch1"), QStringLiteral("&Set to Just Watch"), [this] {
         if (m_loggedIn && popupKickTag >= 1 && popupKickTag <= Seats)
             sendMessage("CMD_justwatch+" + QByteArray::number(popupKickTag) + "+1");
     });
-    UnsetJustWatch1 = add(popup_kick, QStringLiteral("UnsetJustWatch1"), QStringLiteral("Unset Just Watch"), [this] {
+    UnsetJustWatch1 = add(popup_kick, QStringLiteral("UnsetJustWatch1"), QStringLiteral("&Unset Just Watch"), [this] {
         if (m_loggedIn && popupKickTag >= 1 && popupKickTag <= Seats)
             sendMessage("CMD_justwatch+" + QByteArray::number(popupKickTag) + "+2");
     });
@@ -249,8 +268,11 @@ void Tchat::createSeatDisplay()
                                            p.score[1], 32, 16, QStringLiteral("0"));
         label_bonus[size_t(n)] = seatLabel(panel_main, QStringLiteral("label_bonus%1").arg(n), p.bonus[0],
                                            p.bonus[1], 36, 16, QString());
-        label_bones[size_t(n)] = seatLabel(panel_main, QStringLiteral("label_bones%1").arg(n), p.bones[0],
-                                           p.bones[1], 18, 16, QString());
+        // Right-aligned a little left of its place, so that two digits end
+        // before the name begins.
+        label_bones[size_t(n)] = seatLabel(panel_main, QStringLiteral("label_bones%1").arg(n), p.bones[0] - 4,
+                                           p.bones[1], 21, 16, QString());
+        label_bones[size_t(n)]->setAlignment(Qt::AlignRight | Qt::AlignTop);
         auto *e = new QLabel(panel_main);
         e->setObjectName(QStringLiteral("image_eyes%1").arg(n));
         e->setGeometry(p.eyes[0], p.eyes[1], 22, 8);
@@ -260,6 +282,9 @@ void Tchat::createSeatDisplay()
         e->hide();
         image_eyes[size_t(n)] = e;
         QLabel *name = label_playername[size_t(n)];
+        // Reachable by Tab, so a screen reader can read the seats and the
+        // host player can open a seat's menu with the menu key.
+        name->setFocusPolicy(Qt::TabFocus);
         name->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(name, &QWidget::customContextMenuRequested, this, [this, n, name](const QPoint &at) {
             guarded([&] { label_playername1ContextPopup(n, name->mapToGlobal(at)); });
@@ -272,6 +297,7 @@ void Tchat::createSeatDisplay()
     label_status->setGeometry(5, 376, 356, 17);
     label_status->setAlignment(Qt::AlignCenter);
     label_status->setFont(look::font(16, true));
+    label_status->setAccessibleName(label_status->text());
     QPalette pal = label_status->palette();
     pal.setColor(QPalette::WindowText, look::Cream);
     label_status->setPalette(pal);
@@ -344,6 +370,20 @@ void Tchat::createBoardAndHand()
         l->setPalette(p);
     }
     panel_winner->hide();
+
+    label_finalstandings = new QLabel(paintbox_board);
+    label_finalstandings->setObjectName(QStringLiteral("label_finalstandings"));
+    label_finalstandings->setTextFormat(Qt::RichText); // names are escaped where it is filled
+    label_finalstandings->setFont(look::font(15, true));
+    label_finalstandings->setAutoFillBackground(true);
+    label_finalstandings->setMargin(4);
+    {
+        QPalette p = label_finalstandings->palette();
+        p.setColor(QPalette::Window, look::Cream);
+        p.setColor(QPalette::WindowText, look::DarkGreen);
+        label_finalstandings->setPalette(p);
+    }
+    label_finalstandings->hide();
 
     panel_bones = scrollPanel(panel_main, QStringLiteral("panel_bones"), {3, 268, 774, 99});
     panel_bones->horizontalScrollBar()->setSingleStep(40);

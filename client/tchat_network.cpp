@@ -5,6 +5,7 @@
 #include "tchat.h"
 
 #include "failure.h"
+#include "bones.h"
 #include "look.h"
 #include "strongplayer.h"
 #include "tablewidgets.h"
@@ -28,6 +29,7 @@ QPushButton *offerButton(const QString &text, QWidget *parent, const QRect &plac
     b->setGeometry(place);
     b->setAutoDefault(false);
     b->setCursor(Qt::PointingHandCursor);
+    b->setFocusPolicy(Qt::StrongFocus);
     return b;
 }
 
@@ -74,11 +76,20 @@ void Tchat::createOfferPanel()
     button_reconnect->setObjectName(QStringLiteral("button_reconnect"));
     button_playsolo = offerButton(QStringLiteral("Play Solo"), panel_offer, PlaySoloButtonRect);
     button_playsolo->setObjectName(QStringLiteral("button_playsolo"));
-    button_playothers = offerButton(QStringLiteral("Play with Others..."), panel_offer, PlayOthersButtonRect);
+    button_playothers = offerButton(QStringLiteral("Play with &Others..."), panel_offer, PlayOthersButtonRect);
     button_playothers->setObjectName(QStringLiteral("button_playothers"));
+    button_close = offerButton(QStringLiteral("&Close"), panel_offer, EndedCloseButtonRect);
+    button_close->setObjectName(QStringLiteral("button_close"));
+    label_standings = new QLabel(panel_offer);
+    label_standings->setObjectName(QStringLiteral("label_standings"));
+    label_standings->setTextFormat(Qt::PlainText);
+    label_standings->setGeometry(30, 96, EndedPanelRect.width() - 60, 108);
+    label_standings->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label_standings->setFont(look::font(13, true));
     connect(button_reconnect, &QPushButton::clicked, this, [this] { guarded([&] { button_reconnectClick(); }); });
     connect(button_playsolo, &QPushButton::clicked, this, [this] { guarded([&] { button_playsoloClick(); }); });
     connect(button_playothers, &QPushButton::clicked, this, [this] { guarded([&] { PlaywithOthers1Click(); }); });
+    connect(button_close, &QPushButton::clicked, this, [this] { close(); });
     panel_offer->hide();
 
     m_answerTimer.setSingleShot(true);
@@ -147,6 +158,18 @@ void Tchat::lostConnection()
     // drop from its end).
     if (m_offer != Offer::None)
         return;
+    // Our own host said why it ended: the window stays, with the chat and the
+    // standings, and says what happened. The host of this copy ends with it.
+    if (!m_hostFlag && (m_removed || m_tableClosed)) {
+        const QString where = m_table.text(hostaddress::GamePort);
+        if (m_removed)
+            tableEnded(m_endedBy.isEmpty() ? QStringLiteral("You were removed from the table.")
+                                           : QStringLiteral("%1 removed you from the table.").arg(m_endedBy));
+        else
+            tableEnded(m_endedBy.isEmpty() ? QStringLiteral("The table at %1 was stopped.").arg(where)
+                                           : QStringLiteral("%1 closed the table.").arg(m_endedBy));
+        return;
+    }
     if (m_hostFlag || m_removed || m_tableClosed) {
         close();
         return;
@@ -161,7 +184,11 @@ void Tchat::lostConnection()
     }
     const QString where = m_table.text(hostaddress::GamePort);
     QString text = QStringLiteral("The connection to the table at %1 was lost.").arg(where);
-    if (m_gameRunning && isSeat(m_ownSeat) && !m_seatToken.isEmpty())
+    // Decided at the first loss: a failed attempt meanwhile does not make the
+    // kept seat any less kept.
+    if (!m_reconnecting)
+        m_seatKept = m_gameRunning && isSeat(m_ownSeat) && !m_seatToken.isEmpty();
+    if (m_seatKept)
         text += QStringLiteral(" Reconnect within two minutes to take your seat back; the computer plays it "
                                "meanwhile.");
     notice(QStringLiteral("The connection to the table was lost."));
@@ -181,14 +208,31 @@ void Tchat::joinFailed(const QString &reason)
 void Tchat::showOffer(Offer kind, const QString &text)
 {
     m_offer = kind;
+    const bool ended = kind == Offer::Ended;
+    panel_offer->setGeometry(ended ? EndedPanelRect : OfferPanelRect);
+    label_offer->setGeometry(14, 10, panel_offer->width() - 28, ended ? 80 : 86);
     label_offer->setText(text);
-    button_reconnect->setText(kind == Offer::Reconnect ? QStringLiteral("Reconnect") : QStringLiteral("Try Again"));
-    button_reconnect->show();
+    label_offer->setAccessibleName(text);
+    button_reconnect->setText(kind == Offer::Reconnect ? QStringLiteral("&Reconnect") : QStringLiteral("&Try Again"));
+    button_reconnect->setVisible(!ended);
+    button_close->setVisible(ended);
+    label_standings->setVisible(ended);
+    button_playsolo->setGeometry(ended ? EndedSoloButtonRect : PlaySoloButtonRect);
+    button_playothers->setGeometry(ended ? EndedOthersButtonRect : PlayOthersButtonRect);
     button_pass->hide();
     hideTargets();
-    label_status->setText(kind == Offer::Reconnect ? QStringLiteral("Connection lost") : QStringLiteral("Not connected"));
+    clearHint();
+    setStatus(ended                       ? QStringLiteral("The table has ended")
+              : kind == Offer::Reconnect ? QStringLiteral("Connection lost")
+                                         : QStringLiteral("Not connected"));
     panel_offer->show();
     panel_offer->raise();
+    // The first choice takes the keyboard: Return is the likeliest answer.
+    QPushButton *first = ended ? button_playsolo : button_reconnect;
+    for (QPushButton *b : {button_reconnect, button_playsolo, button_playothers, button_close})
+        b->setDefault(b == first);
+    first->setFocus();
+    announce(text);
     playsounds(QStringLiteral("invalid"));
 }
 
@@ -206,6 +250,9 @@ void Tchat::forgetTable()
     m_hostRights = false;
     m_removed = false;
     m_tableClosed = false;
+    m_endedBy.clear();
+    m_hostPlayerSlot = 0;
+    m_inGame.fill(false);
     m_gameRunning = false;
     m_hintsAllowed = false;
     m_tracker.setSeat(0);
@@ -215,6 +262,9 @@ void Tchat::forgetTable()
         if (m_forms.spylist)
             m_forms.spylist->popup_kickhim->setEnabled(false);
     }
+    updateHostControls();
+    label_finalstandings->hide();
+    m_markToe = -1;
     for (int n = 1; n <= Seats; ++n) {
         label_playername[size_t(n)]->setText(QStringLiteral("<Waiting>"));
         image_eyes[size_t(n)]->hide();
@@ -233,7 +283,7 @@ void Tchat::forgetTable()
 
 void Tchat::button_reconnectClick()
 {
-    if (m_offer == Offer::None)
+    if (m_offer == Offer::None || m_offer == Offer::Ended)
         return;
     const bool seatKept = m_offer == Offer::Reconnect || m_reconnecting;
     panel_offer->hide();
@@ -254,19 +304,34 @@ void Tchat::button_reconnectClick()
     openConnection();
 }
 
+QStringList Tchat::othersAtMyTable() const
+{
+    QStringList names;
+    if (!m_hostFlag || !m_forms.server)
+        return names;
+    const GameHost &g = m_forms.server->game();
+    for (int i = 1; i <= GameHost::MaxSlots; ++i)
+        if (i != m_ownSeat && g.players[i].connected)
+            names << (g.players[i].name.isEmpty() ? QStringLiteral("A player in slot %1").arg(i)
+                                                  : wire::toDisplay(g.players[i].name));
+    return names;
+}
+
 bool Tchat::leaveTableOk()
 {
-    int others = 0;
-    if (m_hostFlag && m_forms.server)
-        for (int i = 2; i <= GameHost::MaxSlots; ++i)
-            others += m_forms.server->game().players[i].connected ? 1 : 0;
+    const QStringList others = othersAtMyTable();
+    const bool playing = m_hostFlag && m_forms.server && m_forms.server->game().gamerunning;
     QString question;
-    if (others > 0)
-        question = QStringLiteral("You host this table: leaving it disconnects the %1 other player%2 here. Leave it?")
-                       .arg(others)
-                       .arg(others == 1 ? "" : "s");
-    else if (m_gameRunning && m_loggedIn && isSeat(m_ownSeat) && m_offer == Offer::None)
+    if (!others.isEmpty()) {
+        const QString who = others.size() == 1 ? others.first()
+                                                : others.mid(0, others.size() - 1).join(QStringLiteral(", "))
+                                                      + QStringLiteral(" and ") + others.last();
+        const QString verb = others.size() == 1 ? QStringLiteral("is") : QStringLiteral("are");
+        question = playing ? QStringLiteral("%1 %2 playing at your table. Leaving ends the game for them.").arg(who, verb)
+                           : QStringLiteral("%1 %2 at your table. Leaving closes it for them.").arg(who, verb);
+    } else if (m_gameRunning && m_loggedIn && isSeat(m_ownSeat) && m_offer == Offer::None && !m_hostFlag) {
         question = QStringLiteral("Leave the game in progress?");
+    }
     return question.isEmpty() || !questionBox || questionBox(this, question);
 }
 
@@ -325,6 +390,9 @@ void Tchat::grantHostRights()
     }
     if (m_forms.spylist)
         m_forms.spylist->popup_kickhim->setEnabled(true);
+    updateHostControls();
+    if (m_waitingShown)
+        showWaiting();
     // A table of its own plays its computers at this player's speed from
     // now on (a hosting copy's host already has it).
     if (m_loggedIn && !m_hostFlag)
@@ -333,6 +401,10 @@ void Tchat::grantHostRights()
 
 bool Tchat::extensionMessage(const QByteArray &name, const QByteArray &args)
 {
+    // Only a host that answered our announcement, made after our login, is
+    // ours; the answer to a claim for our seat is the one that comes first.
+    if (name == "CMD_velloc" ? !m_loggedIn : !m_ourHost && name != "CMD_reclaimed")
+        return false;
     if (name == "CMD_velloc") {
         m_ourHost = true;
         m_reconnecting = false;
@@ -346,6 +418,13 @@ bool Tchat::extensionMessage(const QByteArray &name, const QByteArray &args)
         }
     } else if (name == "CMD_youhost") {
         grantHostRights();
+    } else if (name == "CMD_hostplayer") {
+        const int slot = wire::FieldReader(args).nextInt();
+        m_hostPlayerSlot = slot >= 0 && slot <= GameHost::MaxSlots ? slot : 0;
+        if (!m_gameRunning)
+            showWaiting();
+    } else if (name == "CMD_seats") {
+        seatsReported(args);
     } else if (name == "CMD_botname") {
         // Seat 1's computer name on a table of its own: shown when seat 1
         // is empty in a game or its player leaves.
@@ -354,8 +433,10 @@ bool Tchat::extensionMessage(const QByteArray &name, const QByteArray &args)
             m_seat1Bot = wire::toDisplay(r.rest()).left(12);
     } else if (name == "CMD_removed") {
         m_removed = true;
+        m_endedBy = wire::toDisplay(args).left(GameHost::MaxNameShown);
     } else if (name == "CMD_tableclosed") {
         m_tableClosed = true;
+        m_endedBy = wire::toDisplay(args).left(GameHost::MaxNameShown);
     } else if (name == "CMD_reclaimed") {
         reclaimed(args);
     } else if (name == "CMD_hints") {
@@ -405,21 +486,40 @@ void Tchat::Hint1Click()
         return;
     const rules::Move m = players::decideStrong(m_tracker.view(), QRandomGenerator::global()->generate64());
     if (m.isPass()) {
-        label_status->setText(QStringLiteral("Hint: pass."));
+        setStatus(QStringLiteral("Hint: pass."));
         return;
     }
     HandBone *bone = handBone(m_tracker.handNumber(m.bone));
     if (!bone)
         return;
+    clearHint();
     clearselected();
     boneimagesMouseDown(bone, Qt::LeftButton);
-    label_status->setText(QStringLiteral("Hint: this bone, on the flashing arrow."));
+    // The bone stays raised and its target marked until the player moves
+    // or the turn ends; the status line says the same in words.
+    const rules::Position &round = m_tracker.view().round;
+    const int open = round.length[m.toe] == 0 ? round.spinner : round.end[m.toe];
+    const bool flip = getbotnum(m.bone) == open && gettopnum(m.bone) != open;
+    setStatus(QStringLiteral("Hint: play %1 on toe %2.").arg(GameLog::boneText(m.bone, flip)).arg(m.toe));
+    m_hintToe = m.toe;
     m_flashToe = m.toe;
     m_flashCount = 7;
+    if (ToeTarget *target = (m.toe >= 1 && m.toe <= Toes) ? image_toe[size_t(m.toe)] : nullptr)
+        target->setMarked(true);
     m_flashTimer.start();
 }
 
-// The hinted target blinks a few times and stays shown; a move ends it.
+void Tchat::clearHint()
+{
+    m_flashTimer.stop();
+    for (int t = 1; t <= Toes; ++t)
+        image_toe[size_t(t)]->setMarked(t == m_targetCursor);
+    if (m_hintToe >= 1 && m_hintToe <= Toes && m_turnSeat == m_ownSeat && m_ownSeat != 0)
+        image_toe[size_t(m_hintToe)]->show();
+    m_hintToe = 0;
+}
+
+// The hinted target blinks a few times and then stays shown and marked.
 void Tchat::flashTick()
 {
     ToeTarget *target = (m_flashToe >= 1 && m_flashToe <= Toes) ? image_toe[size_t(m_flashToe)] : nullptr;

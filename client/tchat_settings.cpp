@@ -119,7 +119,10 @@ void Tchat::loadinifile()
     }
     m_turnSound = ini.readString(sec, QStringLiteral("Turnsound"), QStringLiteral("0")) == QLatin1String("1") ? 1 : 0;
     (m_turnSound ? New1 : Classic1)->setChecked(true);
-    PlaySounds1->setChecked(ini.readString(sec, QStringLiteral("Playsounds"), QString()) != QLatin1String("false"));
+    m_soundsWanted = ini.readString(sec, QStringLiteral("Playsounds"), QString()) != QLatin1String("false");
+    PlaySounds1->setChecked(m_soundsWanted && !sounds->deviceMissing());
+    m_gameLogOn = ini.readString(sec, QStringLiteral("Gamelog"), QString()) != QLatin1String("false");
+    GameLog1->setChecked(m_gameLogOn);
     sounds->setEnabled(PlaySounds1->isChecked());
     m_settingsLoaded = true;
 }
@@ -141,7 +144,8 @@ void Tchat::saveinifile()
         {QStringLiteral("Computerlevel"), computerLevelChosen() == 2 ? QStringLiteral("Strong") : QStringLiteral("Normal")},
         {QStringLiteral("Allowhints"), hintsChosen() ? QStringLiteral("true") : QStringLiteral("false")},
         {QStringLiteral("Turnsound"), QString::number(m_turnSound)},
-        {QStringLiteral("Playsounds"), PlaySounds1->isChecked() ? QStringLiteral("true") : QStringLiteral("false")},
+        {QStringLiteral("Playsounds"), m_soundsWanted ? QStringLiteral("true") : QStringLiteral("false")},
+        {QStringLiteral("Gamelog"), m_gameLogOn ? QStringLiteral("true") : QStringLiteral("false")},
     };
     writeSettings(all);
 }
@@ -176,7 +180,9 @@ void Tchat::savePreference(const QString &key)
     else if (key == QLatin1String("Turnsound"))
         value = QString::number(m_turnSound);
     else if (key == QLatin1String("Playsounds"))
-        value = PlaySounds1->isChecked() ? QStringLiteral("true") : QStringLiteral("false");
+        value = m_soundsWanted ? QStringLiteral("true") : QStringLiteral("false");
+    else if (key == QLatin1String("Gamelog"))
+        value = m_gameLogOn ? QStringLiteral("true") : QStringLiteral("false");
     else
         return;
     writeSettings({{key, value}});

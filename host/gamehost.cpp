@@ -74,6 +74,9 @@ void GameHost::setDedicated(bool on)
 {
     m_dedicated = on;
     players[1].botname = on ? DedicatedSeat1Name : QByteArray();
+    // No player of its own: the rights wait for the first to log in.
+    if (on && !loggedin[hostSlot])
+        hostSlot = 0;
 }
 
 void GameHost::setBotDelay(int ms)

@@ -70,6 +70,8 @@ public:
     static constexpr qint64 SeatHoldMs = 120000;
     // The computer name of seat 1 on a table without a host's own player.
     static const QByteArray DedicatedSeat1Name;
+    // Names a table window repeats in its own sentences are cut to this.
+    static constexpr int MaxNameShown = 64;
 
     enum Step { NoStep = 0, RoundStartStep = 2, BeginAgainStep = 3 };
 
@@ -212,6 +214,10 @@ private:
     QByteArray newToken();
     void sendOurs(int slot, const QByteArray &message);
     QByteArray who(int slot) const;
+    // What our own clients are told beyond the plain stream: who holds the
+    // host player's rights, and every seat's state for one arriving late.
+    void tellHostPlayerToAll();
+    void tellSeats(int slot);
 
     HostLink &m_link;
     std::mt19937 m_rng;

@@ -4,6 +4,7 @@
 
 #include "bones.h"
 #include "hostfields.h"
+#include "logtext.h"
 #include "wire.h"
 
 #include <algorithm>
@@ -251,7 +252,7 @@ void GameHost::checkforwin()
         }
     const tplayer &w = players[c];
     const QByteArray winnerName = w.name.isEmpty() ? w.botname : w.name;
-    m_link.log("game won by seat " + num(c) + " (" + winnerName + ") with " + num(w.totalscore));
+    m_link.log("game won by seat " + num(c) + " (" + logtext::name(winnerName) + ") with " + num(w.totalscore));
     sendAll("CMD_winner+" + winnerName + "+");
     gamerunning = false;
     turnopen = false;

@@ -4,6 +4,7 @@
 #include "gamehost.h"
 
 #include "hostfields.h"
+#include "logtext.h"
 #include "wire.h"
 
 #include <QRandomGenerator>
@@ -102,6 +103,7 @@ void GameHost::passHostRights()
     if (next)
         m_link.log("host player rights pass to " + who(next));
     tellHostPlayer();
+    tellHostPlayerToAll();
 }
 
 void GameHost::tellHostPlayer()
@@ -133,14 +135,17 @@ QByteArray GameHost::newToken()
 QByteArray GameHost::who(int slot) const
 {
     const QByteArray &name = players[slot].name;
-    return "slot " + num(slot) + (name.isEmpty() ? QByteArray() : " (" + name + ")");
+    return "slot " + num(slot) + (name.isEmpty() ? QByteArray() : " (" + logtext::name(name) + ")");
 }
 
 void GameHost::closingAll()
 {
     m_closingAll = true;
+    // Our players are told who closed it: a hosting copy's own player, or
+    // nobody when a table of its own stops.
+    const QByteArray closer = m_dedicated ? QByteArray() : players[1].name;
     for (int i = 1; i <= slotcount; ++i)
-        sendOurs(i, "CMD_tableclosed+");
+        sendOurs(i, "CMD_tableclosed+" + closer);
 }
 
 void GameHost::handOnIfTurnOf(int seat)
@@ -165,9 +170,11 @@ void GameHost::receivedlogininfo(int carrier, const QByteArray &args)
         return;
     players[n].name = name;
     loggedin[n] = true;
-    m_link.log("login: " + who(n) + (version != Version ? " with version " + version : QByteArray()));
-    if (hostSlot == 0)
+    m_link.log("login: " + who(n) + (version != Version ? " with version " + logtext::name(version) : QByteArray()));
+    if (hostSlot == 0) {
         hostSlot = n;
+        tellHostPlayerToAll();
+    }
     sendAll("CMD_newplayerinfo+" + num(n) + "+" + name);
     for (int i = 1; i <= slotcount; ++i)
         if (i != n && players[i].connected)
@@ -213,6 +220,9 @@ void GameHost::announced(int carrier, const QByteArray &args)
         tellHostPlayer();
     else if (m_dedicated && (!isSlot(hostSlot) || !ours[hostSlot]))
         passHostRights();
+    sendOurs(carrier, "CMD_hostplayer+" + num(hostSlot) + "+");
+    if (gamerunning)
+        tellSeats(carrier);
 }
 
 // The host player's choice of computer players, from a table window of ours
@@ -235,17 +245,24 @@ void GameHost::computers(int carrier, const QByteArray &args)
 void GameHost::reclaimseat(int carrier, const QByteArray &args)
 {
     wire::FieldReader r(args);
-    const int seat = r.nextInt();
+    int seat = 0;
+    // A claim that names no seat is refused like a wrong token: our client
+    // waits for an answer.
+    const bool numeric = tryStrToInt(r.next(), seat);
     const QByteArray token = r.next();
     if (loggedin[carrier])
         return; // only a fresh connection may become another slot
     const bool ok = isSeat(seat) && isHeld(seat) && !players[seat].connected && !token.isEmpty()
                     && token == held[seat].token;
     if (!ok) {
-        m_link.log("seat " + num(seat) + " refused to slot " + num(carrier) + ": no seat is kept for that token");
+        m_link.log(numeric ? "seat " + num(seat) + " refused to slot " + num(carrier) + ": no seat is kept for that token"
+                           : "seat claim refused to slot " + num(carrier) + ": no seat number");
         sendSeat(carrier, "CMD_reclaimed+" + num(carrier) + "+f+");
         return;
     }
+    // The seat keeps its token until the login brings a new one, so a drop
+    // before the login keeps the seat again.
+    seatToken[seat] = held[seat].token;
     held[seat] = {};
     m_link.moveSlot(carrier, seat);
     players[carrier].connected = false;
@@ -255,6 +272,9 @@ void GameHost::reclaimseat(int carrier, const QByteArray &args)
     m_removed[seat] = false;
     m_link.log("seat " + num(seat) + " taken back by its player (was slot " + num(carrier) + ")");
     sendSeat(seat, "CMD_reclaimed+" + num(seat) + "+t+");
+    // The slot it leaves is left as by a close: a turn that waited there for
+    // a connection moves on, and the computer plays the next one.
+    handOnIfTurnOf(carrier);
 }
 
 void GameHost::kickhim(int carrier, const QByteArray &args)
@@ -268,7 +288,7 @@ void GameHost::kickhim(int carrier, const QByteArray &args)
     if (isSlot(target) && players[target].connected) {
         m_link.log("removed: " + who(target) + " by " + who(carrier));
         m_removed[target] = true;
-        sendOurs(target, "CMD_removed+");
+        sendOurs(target, "CMD_removed+" + players[carrier].name);
         m_link.disconnectSlot(target);
     }
 }

@@ -1,6 +1,7 @@
 #include "tserver.h"
 
 #include "failure.h"
+#include "logtext.h"
 
 #include <QDeadlineTimer>
 
@@ -19,11 +20,11 @@ TServer::TServer(QObject *parent)
     socktimer.setInterval(10);
     connect(&socktimer, &QTimer::timeout, this, [this] { guarded([&] { socktimerTimer(); }); });
     timer1.setInterval(1000);
-    connect(&timer1, &QTimer::timeout, this, [this] { guarded([&] { m_game.stepTick(); }); });
+    connect(&timer1, &QTimer::timeout, this, [this] { guarded([&] { m_game.stepTick(); }); changed(); });
     m_loginTimer.setSingleShot(true);
     connect(&m_loginTimer, &QTimer::timeout, this, [this] { guarded([&] { checkLogins(); }); });
     computertimer.setSingleShot(true);
-    connect(&computertimer, &QTimer::timeout, this, [this] { guarded([&] { m_game.computerTick(); }); });
+    connect(&computertimer, &QTimer::timeout, this, [this] { guarded([&] { m_game.computerTick(); }); changed(); });
 }
 
 TServer::~TServer()
@@ -82,7 +83,6 @@ void TServer::acceptOne(TSock *sock)
     m_socks[slot] = sock;
     m_conn[slot] = m_nextConn++;
     m_framers[slot].clear();
-    m_queuedCount[slot] = 0;
     m_game.slotConnected(slot);
     m_loginDue[slot] = QDeadlineTimer::current().deadline() + m_loginTimeoutMs;
     if (!m_loginTimer.isActive())
@@ -141,11 +141,11 @@ void TServer::Sock1Read(TSock *sock, int)
         return;
     }
     const quint64 conn = m_conn[slot];
+    const bool idle = receivedlist.empty();
     bool flooded = false;
     const bool fits = m_framers[slot].feed(sock->Receive(), [&](QByteArray text) {
-        if (++m_queuedCount[slot] > wire::MaxQueuedMessages)
-            flooded = true;
-        receivedlist.push_back({slot, conn, std::move(text)});
+        receivedlist.push(conn, std::move(text));
+        flooded = flooded || receivedlist.waiting(conn) > wire::MaxQueuedMessages;
     });
     if (!fits || flooded) {
         log("closing slot " + QByteArray::number(slot) + ": "
@@ -154,29 +154,36 @@ void TServer::Sock1Read(TSock *sock, int)
         disconnectsock(slot);
         return;
     }
+    // An idle host answers at once; whatever waits behind goes one a tick.
+    if (idle && !receivedlist.empty())
+        serveOne();
     if (!receivedlist.empty() && !socktimer.isActive())
         socktimer.start();
 }
 
 void TServer::socktimerTimer()
 {
-    if (receivedlist.empty()) {
-        socktimer.stop();
-        return;
-    }
-    Queued q = std::move(receivedlist.front());
-    receivedlist.pop_front();
-    if (q.slot >= 1 && q.slot <= GameHost::MaxSlots && m_conn[q.slot] == q.conn) {
-        --m_queuedCount[q.slot];
-        m_game.dispatch(q.slot, q.text);
-    }
+    serveOne();
     if (receivedlist.empty())
         socktimer.stop();
 }
 
+void TServer::serveOne()
+{
+    FairQueue::Message m;
+    if (!receivedlist.pop(m))
+        return;
+    for (int slot = 1; slot <= GameHost::MaxSlots; ++slot)
+        if (m_conn[slot] == m.conn) {
+            m_game.dispatch(slot, m.text);
+            changed();
+            return;
+        }
+}
+
 void TServer::dropQueued(quint64 conn)
 {
-    std::erase_if(receivedlist, [conn](const Queued &q) { return q.conn == conn; });
+    receivedlist.drop(conn);
 }
 
 void TServer::tempsockDisconnect(TSock *sock)
@@ -197,13 +204,13 @@ void TServer::tempsockInfo(TSock *sock, TSocketInfo, const QString &msg)
     dropQueued(m_conn[slot]);
     m_socks[slot] = nullptr;
     m_conn[slot] = 0;
-    m_queuedCount[slot] = 0;
     m_framers[slot].clear();
     m_loginDue[slot] = 0;
     // Its handlers go with it, after the call that closed it (perhaps its
     // own OnRead) has returned.
     sock->deleteLater();
     m_game.slotClosed(slot);
+    changed();
 }
 
 void TServer::disconnectsock(int slot)
@@ -237,16 +244,12 @@ void TServer::moveSlot(int from, int to)
     m_socks[to] = sock;
     m_conn[to] = m_conn[from];
     m_framers[to] = m_framers[from];
-    m_queuedCount[to] = m_queuedCount[from];
     m_loginDue[to] = m_loginDue[from];
     m_loginDue[from] = 0;
-    for (Queued &q : receivedlist)
-        if (q.conn == m_conn[to])
-            q.slot = to;
+    // Its queued messages follow it: they are found by connection.
     m_socks[from] = nullptr;
     m_conn[from] = 0;
     m_framers[from].clear();
-    m_queuedCount[from] = 0;
 }
 
 void TServer::log(const QByteArray &line)
@@ -254,11 +257,7 @@ void TServer::log(const QByteArray &line)
     if (!eventLog)
         return;
     // Names come from peers: no line breaks or terminal escapes in a log.
-    QByteArray safe = line;
-    for (char &c : safe)
-        if (uchar(c) < 0x20 || uchar(c) == 0x7F)
-            c = '?';
-    eventLog(safe);
+    eventLog(logtext::line(line));
 }
 
 void TServer::sendTo(int slot, const QByteArray &message)

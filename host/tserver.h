@@ -1,9 +1,11 @@
 // TServer: the game host of a hosting copy (or of velloc-host). It listens
 // on port 7772, gives each connection a slot, cuts the byte streams into
 // messages, queues them and hands one per 10 ms tick to the GameHost, which
-// answers through this object's sockets and timers. It is never shown.
+// answers through this object's sockets and timers; a message to an empty
+// queue is handed on at once. It is never shown.
 #pragma once
 
+#include "fairqueue.h"
 #include "gamehost.h"
 #include "tsock.h"
 #include "wire.h"
@@ -12,7 +14,6 @@
 #include <QTimer>
 
 #include <array>
-#include <deque>
 
 class TServer : public QObject, private HostLink {
     Q_OBJECT
@@ -42,17 +43,13 @@ public:
     // Receives one line per event at the table (connections, logins,
     // games, removals); velloc-host writes them to standard error.
     std::function<void(const QByteArray &line)> eventLog;
+    // Called after anything that may change the seats or the game.
+    std::function<void()> tableChanged;
 
     TSock *slotSocket(int slot) const { return m_socks[slot]; }
     qsizetype queuedMessages() const { return qsizetype(receivedlist.size()); }
 
 private:
-    struct Queued {
-        int slot;
-        quint64 conn;
-        QByteArray text;
-    };
-
     void Sock1Accept(TSock *listener);
     void acceptOne(TSock *sock);
     void checkLogins();
@@ -60,11 +57,13 @@ private:
     void tempsockDisconnect(TSock *sock);
     void tempsockInfo(TSock *sock, TSocketInfo kind, const QString &msg);
     void socktimerTimer();
+    void serveOne();
     void disconnectsock(int slot);
     void refuse(TSock *sock);
     void dropQueued(quint64 conn);
     void closeLater(int slot, quint64 conn);
     int slotOf(TSock *sock) const;
+    void changed() { if (tableChanged) tableChanged(); }
 
     // HostLink
     void sendTo(int slot, const QByteArray &message) override;
@@ -80,12 +79,12 @@ private:
     std::array<TSock *, 12> m_socks{};
     std::array<quint64, 12> m_conn{};
     std::array<wire::Framer, 12> m_framers{};
-    std::array<int, 12> m_queuedCount{};
     quint64 m_nextConn = 1;
     std::array<qint64, 12> m_loginDue{}; // steady ms by which the slot must log in; 0: none
     int m_loginTimeoutMs = 30000;
     QTimer m_loginTimer;
-    std::deque<Queued> receivedlist;
+    // Connections take turns when more than one has messages waiting.
+    FairQueue receivedlist;
     QTimer socktimer;
     QTimer timer1;
     QTimer computertimer;

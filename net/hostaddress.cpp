@@ -113,8 +113,10 @@ bool parse(const QString &text, quint16 defaultPort, HostAddress *out, QString *
     if (host.isEmpty())
         return fail(error, QStringLiteral("Please enter the address of the table."));
     quint16 port = defaultPort;
-    if (hasPort && !parsePort(portText, &port, error))
-        return false;
+    // Said of the address, not of a Port box the player may see beside it.
+    if (hasPort && !parsePort(portText, &port))
+        return fail(error, QStringLiteral("The port in the table's address (after \":\") must be a number from 1 "
+                                          "to 65535."));
     if (out) {
         out->host = host;
         out->port = port;

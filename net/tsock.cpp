@@ -368,7 +368,7 @@ void TSock::setListen(bool on)
     const quint16 port = lookupPort(m_portName);
     // One listener for IPv4 and IPv6 players where the system has IPv6;
     // IPv4 alone where it has not.
-    int fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    int fd = m_loopbackOnly ? -1 : ::socket(AF_INET6, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     sockaddr_storage local{};
     socklen_t localLen = 0;
     if (fd >= 0) {
@@ -383,7 +383,7 @@ void TSock::setListen(bool on)
         fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         auto &a = reinterpret_cast<sockaddr_in &>(local);
         a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_ANY);
+        a.sin_addr.s_addr = htonl(m_loopbackOnly ? INADDR_LOOPBACK : INADDR_ANY);
         a.sin_port = htons(port);
         localLen = sizeof a;
     }

@@ -37,6 +37,10 @@ public:
     void setPortName(const QString &name);
     bool Listen() const { return m_listen; }
     void setListen(bool on);
+    // A listener for this computer alone: it takes connections on the IPv4
+    // loopback address only. Set before listening.
+    void setLoopbackOnly(bool on) { m_loopbackOnly = on; }
+    bool loopbackOnly() const { return m_loopbackOnly; }
     bool Connected() const { return m_connected; }
 
     bool Open();
@@ -91,6 +95,7 @@ private:
     QString m_hostName;
     QString m_portName;
     bool m_listen = false;
+    bool m_loopbackOnly = false;
     bool m_connected = false;
     bool m_connecting = false;
     int m_fd = -1;

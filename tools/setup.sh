@@ -9,7 +9,8 @@ PACKAGES=(
   qt6-base-dev qt6-multimedia-dev
   libcurl4-openssl-dev libjpeg-dev liblz4-dev libsimpleini-dev libminiupnpc-dev
   xvfb xauth imagemagick xdotool
-  qt6-svg-dev desktop-file-utils appstream man-db file dpkg-dev
+  qt6-svg-dev desktop-file-utils appstream man-db file dpkg-dev lintian
+  libavahi-client-dev libstrophe-dev avahi-daemon dbus-daemon prosody openssl
 )
 
 missing=()

@@ -57,6 +57,24 @@ one of your last ten tables. The same works for a table run by
 or to choose another table. If your connection is lost during a game, click
 <b>Reconnect</b>: within two minutes you get your own seat back, with your
 bones and your score; the computer plays it meanwhile.</p>
+<h3>Finding a table</h3>
+<p><b>Tables on this network</b> in Play with Others lists every table on your
+network that takes players, with its players seated of 6, its watchers and its
+game; double-click one (or choose it and press <b>Join</b>) to join it. Your
+own table is announced while you host. This needs the network discovery
+service of your desktop (Avahi); without it the window says so.</p>
+<p><b>File / Online Lobby...</b> opens the online lobby: enter a lobby server
+and press <b>Enter the Lobby</b>. You see the open tables (and whether the host
+can be reached from the internet), the people in the room and their chat
+(plain text, 300 characters a line, five lines in ten seconds). <b>Ignore</b>
+hides a person's lines and tables until Velloc ends. Double-click a table or
+press <b>Join</b> to join it. When the lobby cannot be reached, the window says
+so, marks the list as out of date and tries again by itself.</p>
+<p>To list your own table there, tick <b>List my table in the online lobby</b>
+in Play with Others before you host. The lobby shows the address your router
+gave (with the router box ticked); your local addresses only when you also tick
+<b>also list my local addresses</b>.</p>
+
 <p>Multi-player games can also be arranged in the <b>Qorb42 Lobby</b>, which
 starts Velloc for every player, or from a command line:</p>
 <ul>

@@ -52,6 +52,12 @@ QPushButton *makeButton(const QString &text, QWidget *parent)
 
 } // namespace
 
+#ifdef Q_OS_WIN
+bool Tdownload::installerRunsHere = true;
+#else
+bool Tdownload::installerRunsHere = false;
+#endif
+
 Tdownload::Tdownload(Forms &forms, QWidget *parent)
     : QDialog(parent), launcher(&Tdownload::startProgram), installerUrl(config::LobbyInstallerUrl),
       lobbyProgram(config::lobbyProgramPath()), m_forms(forms)
@@ -89,7 +95,7 @@ Tdownload::Tdownload(Forms &forms, QWidget *parent)
                             this, 15, true);
     label_offer->setAlignment(Qt::AlignCenter);
     getbutton = makeButton(QStringLiteral("Download And Install The Qorb42 Lobby Now"), this);
-    abortbutton = makeButton(QStringLiteral("Stop Download"), this);
+    abortbutton = makeButton(QStringLiteral("&Stop Download"), this);
     abortbutton->setEnabled(false);
     infolabel = makeLabel(QString(), this, 14, true);
     infolabel->setWordWrap(false);
@@ -98,11 +104,15 @@ Tdownload::Tdownload(Forms &forms, QWidget *parent)
     infolabel2->hide();
     infolabel3 = makeLabel(QString(), this, 12, false);
     infolabel3->setWordWrap(false);
+    label_windowsonly = makeLabel(QStringLiteral("The Qorb42 Lobby installer is for Windows: on this computer, play "
+                                                 "with others through Velloc's own Play with Others window."),
+                                  this, 12, true);
+    label_windowsonly->setObjectName(QStringLiteral("label_windowsonly"));
 
     label_solo = makeLabel(QStringLiteral("To proceed to the game without the ability to play against others click "
                                           "the button below."),
                            this, 12, false);
-    Button1 = makeButton(QStringLiteral("Play Solo Game"), this);
+    Button1 = makeButton(QStringLiteral("Play S&olo Game"), this);
     label_firewall = makeLabel(QStringLiteral("Note: Even if you are playing offline, you will need to configure your "
                                               "FIREWALL to allow the game to access the internet components."),
                                this, 11, false, true);
@@ -160,6 +170,7 @@ Tdownload::Tdownload(Forms &forms, QWidget *parent)
     root->addWidget(image, 0, Qt::AlignHCenter);
     root->addWidget(label_offer);
     root->addLayout(offer);
+    root->addWidget(label_windowsonly);
     root->addWidget(rule);
     root->addLayout(choices, 1);
 
@@ -169,6 +180,15 @@ Tdownload::Tdownload(Forms &forms, QWidget *parent)
     connect(http, &HttpDownload::progress, this, &Tdownload::httpProgress);
     connect(http, &HttpDownload::finished, this, &Tdownload::httpFinished);
 
+    // An installer for another system is never fetched, let alone run: the
+    // button leads to our own way of playing with others.
+    m_offersDownload = installerRunsHere;
+    label_windowsonly->setVisible(!m_offersDownload);
+    if (!m_offersDownload) {
+        getbutton->setText(QStringLiteral("&Play with Others"));
+        abortbutton->hide();
+    }
+    getbutton->setDefault(true);
     connect(getbutton, &QPushButton::clicked, this, &Tdownload::getbuttonClick);
     connect(abortbutton, &QPushButton::clicked, this, &Tdownload::abortbuttonClick);
     connect(Button1, &QPushButton::clicked, this, &Tdownload::Button1Click);
@@ -234,6 +254,10 @@ void Tdownload::loadPicture()
 
 void Tdownload::getbuttonClick()
 {
+    if (!m_offersDownload) {
+        openPlayWithOthers();
+        return;
+    }
     if (http->isRunning())
         return;
     setInfolabelTag(1);
@@ -271,13 +295,8 @@ void Tdownload::Button2Click()
 {
     if (!QFileInfo(lobbyProgram).isFile()) {
         // Without the lobby, our own window hosts and joins tables.
-        if (m_forms.playothers) {
-            hide();
-            m_forms.playothers->show();
-            m_forms.playothers->raise();
-            m_forms.playothers->activateWindow();
+        if (openPlayWithOthers())
             return;
-        }
         showMessage(QStringLiteral("Please close the game and open the Qorb42 Lobby using the icon on your desktop or "
                                    "using the your Window's start-up menu."));
         return;
@@ -286,6 +305,17 @@ void Tdownload::Button2Click()
         exitGame();
     else
         showMessage(QStringLiteral("An Error has Occurred."));
+}
+
+bool Tdownload::openPlayWithOthers()
+{
+    if (!m_forms.playothers)
+        return false;
+    hide();
+    m_forms.playothers->show();
+    m_forms.playothers->raise();
+    m_forms.playothers->activateWindow();
+    return true;
 }
 
 void Tdownload::httpHeaderLine() { infolabel->setText(infolabel->text() + QLatin1Char('.')); }

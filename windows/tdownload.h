@@ -31,6 +31,12 @@ public:
     QString installerUrl;
     QString lobbyProgram;
 
+    // Whether the maker's lobby installer can run on this computer: only on
+    // Windows. Elsewhere nothing is fetched or started and the download
+    // button opens Play with Others instead. Read when a window is made.
+    static bool installerRunsHere;
+    bool offersDownload() const { return m_offersDownload; }
+
     // The default launcher: makes the file executable and starts it.
     static bool startProgram(const QString &program, const QStringList &args);
 
@@ -56,6 +62,7 @@ public:
     QLabel *infolabel;
     QLabel *infolabel2;
     QLabel *infolabel3;
+    QLabel *label_windowsonly; // why there is no download on this computer
     QLabel *label_solo;
     QPushButton *Button1;
     QLabel *label_firewall;
@@ -78,9 +85,11 @@ private:
     void httpProgress(qint64 bytes);
     void httpFinished(HttpDownload::Outcome outcome);
     void exitGame();
+    bool openPlayWithOthers();
     void loadPicture();
 
     Forms &m_forms;
     QString m_fileName;
     bool m_hasPicture = false;
+    bool m_offersDownload = false;
 };

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSpinBox>
 
@@ -28,7 +29,7 @@ Tgamestart::Tgamestart(Forms &forms, QWidget *parent) : QDialog(parent), m_forms
 {
     setObjectName(QStringLiteral("gamestart"));
     setWindowTitle(QStringLiteral("Velloc - Game Start"));
-    setFixedSize(257, 356);
+    setFixedSize(257, 390);
     look::applyTiledBackground(this);
 
     QLabel *title = text(this, QStringLiteral("Game Option"), 0, 0, 19, true, true);
@@ -49,7 +50,9 @@ Tgamestart::Tgamestart(Forms &forms, QWidget *parent) : QDialog(parent), m_forms
     UpDown1->setAlignment(Qt::AlignCenter);
     edit_playtoscore = UpDown1->findChild<QLineEdit *>();
     edit_playtoscore->setObjectName(QStringLiteral("edit_playtoscore"));
-    edit_playtoscore->setReadOnly(true);
+    // Digits may be typed as well as stepped.
+    UpDown1->setAccessibleName(QStringLiteral("Rounds to play"));
+    roundsLabel->setBuddy(UpDown1);
     QFont bold = UpDown1->font();
     bold.setBold(true);
     UpDown1->setFont(bold);
@@ -67,6 +70,9 @@ Tgamestart::Tgamestart(Forms &forms, QWidget *parent) : QDialog(parent), m_forms
         box->setScaledContents(true);
         box->setCursor(Qt::PointingHandCursor);
         box->installEventFilter(this);
+        // Tab reaches each choice; Space takes it, Up and Down move between them.
+        box->setFocusPolicy(Qt::StrongFocus);
+        box->setAccessibleName(QStringLiteral("Newcomers: ") + QString::fromLatin1(options[k]));
         image_newcomers[size_t(k)] = box;
         QLabel *caption = text(this, QString::fromLatin1(options[k]), 80, 118 + 32 * (k - 1), 13, true, false);
         caption->setObjectName(QStringLiteral("Label%1").arg(3 + k));
@@ -87,23 +93,34 @@ Tgamestart::Tgamestart(Forms &forms, QWidget *parent) : QDialog(parent), m_forms
     UpDown_computers->setAlignment(Qt::AlignCenter);
     UpDown_computers->setFont(bold);
     UpDown_computers->setPalette(editPal);
-    UpDown_computers->findChild<QLineEdit *>()->setReadOnly(true);
+    UpDown_computers->setAccessibleName(QStringLiteral("Computer players"));
     UpDown_computers->setToolTip(QStringLiteral("Seat 2 when nobody sits there, and one more empty seat for each "
                                                 "player above one"));
-    text(this, QStringLiteral("Level:"), 26, 272, 13, true, false);
+    QLabel *levelLabel = text(this, QStringLiteral("Level:"), 26, 272, 13, true, false);
     combo_level = new QComboBox(this);
     combo_level->setObjectName(QStringLiteral("combo_level"));
     combo_level->addItem(QStringLiteral("Normal"), 1);
     combo_level->addItem(QStringLiteral("Strong"), 2);
     combo_level->setGeometry(142, 269, 81, 22);
     combo_level->setFont(bold);
-    check_hints = new QCheckBox(QStringLiteral("Allow hints"), this);
+    combo_level->setAccessibleName(QStringLiteral("Level of the computer players"));
+    levelLabel->setBuddy(combo_level);
+    check_hints = new QCheckBox(QStringLiteral("Allow &hints"), this);
     check_hints->setObjectName(QStringLiteral("check_hints"));
     check_hints->setFont(bold);
     check_hints->setGeometry(26, 294, 200, 20);
     QPalette cream = check_hints->palette();
     cream.setColor(QPalette::WindowText, look::Cream);
     check_hints->setPalette(cream);
+
+    // What the game will be, as the choices stand: who plays, and how many
+    // computer players fill the empty seats.
+    label_summary = text(this, QString(), 16, 318, 12, true, false);
+    label_summary->setObjectName(QStringLiteral("label_summary"));
+    label_summary->setGeometry(16, 316, 225, 32);
+    label_summary->setWordWrap(true);
+    label_summary->setAlignment(Qt::AlignCenter);
+    connect(UpDown_computers, &QSpinBox::valueChanged, this, &Tgamestart::updateSummary);
 
     auto *start = new PictureButton(QStringLiteral("gamestart_button.png"), QStringLiteral("gamestart_button_hover.png"),
                                     QStringLiteral("Start"), this);
@@ -115,12 +132,45 @@ Tgamestart::Tgamestart(Forms &forms, QWidget *parent) : QDialog(parent), m_forms
 void Tgamestart::showEvent(QShowEvent *e)
 {
     QDialog::showEvent(e);
+    updateSummary();
+    UpDown1->setFocus();
     if (parentWidget())
         move(parentWidget()->geometry().center() - rect().center());
 }
 
+void Tgamestart::updateSummary()
+{
+    label_summary->setText(m_forms.chat ? m_forms.chat->gameSummary(computerPlayers()) : QString());
+    label_summary->setAccessibleName(label_summary->text());
+}
+
+void Tgamestart::keyPressEvent(QKeyEvent *e)
+{
+    // Return starts the game, as its one button would; Escape cancels.
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        button_startClick();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
 bool Tgamestart::eventFilter(QObject *watched, QEvent *e)
 {
+    if (e->type() == QEvent::KeyPress && watched->property("option").isValid()) {
+        const int key = static_cast<QKeyEvent *>(e)->key();
+        const int option = watched->property("option").toInt();
+        const int next = key == Qt::Key_Up ? option - 1 : key == Qt::Key_Down ? option + 1 : option;
+        if (key == Qt::Key_Space || next != option) {
+            const int chosen = qBound(1, next, 3);
+            image_newcomers1Click(chosen);
+            image_newcomers[size_t(chosen)]->setFocus();
+            return true;
+        }
+    }
+    if ((e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) && watched->property("option").isValid()
+        && qobject_cast<QLabel *>(watched)) {
+        static_cast<QLabel *>(watched)->setFrameStyle(e->type() == QEvent::FocusIn ? QFrame::Box : QFrame::NoFrame);
+    }
     if (e->type() == QEvent::MouseButtonPress && watched->property("option").isValid()) {
         image_newcomers1Click(watched->property("option").toInt());
         return true;
@@ -151,6 +201,7 @@ void Tgamestart::checkit(const QString &name)
     for (int k = 1; k <= 3; ++k) {
         const bool chosen = image_newcomers[size_t(k)]->objectName() == name;
         image_newcomers[size_t(k)]->setPixmap(chosen ? ticked : empty);
+        image_newcomers[size_t(k)]->setAccessibleDescription(chosen ? QStringLiteral("chosen") : QString());
         if (chosen)
             m_newcomers = k;
     }

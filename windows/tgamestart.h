@@ -21,7 +21,7 @@ public:
     explicit Tgamestart(Forms &forms, QWidget *parent = nullptr);
 
     // The start button's place in the window (the end-to-end tests click it).
-    static constexpr QRect StartButtonRect{80, 318, 102, 28};
+    static constexpr QRect StartButtonRect{80, 352, 102, 28};
 
     int rounds() const;
     void setRounds(int rounds);
@@ -48,10 +48,13 @@ public:
     QSpinBox *UpDown_computers;
     QComboBox *combo_level;
     QCheckBox *check_hints;
+    QLabel *label_summary;
+    void updateSummary();
 
 protected:
     void showEvent(QShowEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     Forms &m_forms;

@@ -3,8 +3,11 @@
 #include "ansi.h"
 #include "hostaddress.h"
 #include "look.h"
+#include "networktables.h"
 #include "paths.h"
 #include "settingsfile.h"
+#include "tablesummary.h"
+#include "tlobby.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -13,6 +16,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHideEvent>
+#include <QKeyEvent>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QLabel>
@@ -119,13 +123,13 @@ Tplayothers::Tplayothers(Forms &forms, QWidget *parent) : QDialog(parent), m_for
         });
     };
 
-    caption(QStringLiteral("Your name:"), this, {16, 18, 100, 22}, 14, true);
+    QLabel *nameCaption = caption(QStringLiteral("Your &name:"), this, {16, 18, 100, 22}, 14, true);
     edit_name = edit(QStringLiteral("edit_name"), this, NameEditRect);
     edit_name->setMaxLength(64); // room to type past the limit and be told, not cut off
 
     rule(this, 54);
     caption(QStringLiteral("Host a table"), this, {16, 62, 300, 22}, 16, true);
-    caption(QStringLiteral("Port:"), this, {32, 92, 84, 22}, 13, true);
+    QLabel *portCaption = caption(QStringLiteral("P&ort:"), this, {32, 92, 84, 22}, 13, true);
     edit_port = edit(QStringLiteral("edit_port"), this, PortEditRect);
     edit_port->setMaxLength(5);
     caption(QStringLiteral("Friends on your network can join at:"), this, {32, 122, 432, 18}, 12, false);
@@ -169,11 +173,13 @@ Tplayothers::Tplayothers(Forms &forms, QWidget *parent) : QDialog(parent), m_for
     check_router->setChecked(true);
     label_router = caption(QString(), this, {32, 274, 432, 34}, 12, false);
     label_router->setObjectName(QStringLiteral("label_router"));
-    button_host = button(QStringLiteral("Host a Table"), QStringLiteral("button_host"), this, HostButtonRect);
+    button_host = button(QStringLiteral("&Host a Table"), QStringLiteral("button_host"), this, HostButtonRect);
+    // Return hosts, unless the player is in the address box: there it joins.
+    button_host->setDefault(true);
 
     rule(this, 354);
     caption(QStringLiteral("Join a table"), this, {16, 362, 300, 22}, 16, true);
-    caption(QStringLiteral("Address:"), this, {32, 392, 84, 22}, 13, true);
+    QLabel *addressCaption = caption(QStringLiteral("A&ddress:"), this, {32, 392, 84, 22}, 13, true);
     combo_address = new QComboBox(this);
     combo_address->setObjectName(QStringLiteral("combo_address"));
     combo_address->setEditable(true);
@@ -182,15 +188,37 @@ Tplayothers::Tplayothers(Forms &forms, QWidget *parent) : QDialog(parent), m_for
     combo_address->setMaxVisibleItems(MaxRecentTables);
     combo_address->setFont(look::font(13));
     combo_address->setGeometry(AddressBoxRect);
-    button_join = button(QStringLiteral("Join Table"), QStringLiteral("button_join"), this, JoinButtonRect);
+    button_join = button(QStringLiteral("&Join Table"), QStringLiteral("button_join"), this, JoinButtonRect);
     caption(QStringLiteral("host, host:port or [IPv6 address]:port"), this, {120, 420, 344, 18}, 11, false);
 
     rule(this, 444);
-    button_close = button(QStringLiteral("Close"), QStringLiteral("button_close"), this, CloseButtonRect);
+    networkTables = new NetworkTables(this);
+    networkTables->setGeometry(NetworkTablesRect);
+    networkTables->join = [this](const TableSummary &t) {
+        combo_address->setEditText(t.addressText());
+        button_joinClick();
+    };
+    networkTables->openLobby = [this] {
+        if (m_forms.lobby)
+            m_forms.lobby->popup();
+    };
+    rule(this, 652);
+    button_close = button(QStringLiteral("&Close"), QStringLiteral("button_close"), this, CloseButtonRect);
+    nameCaption->setTextFormat(Qt::AutoText);
+    portCaption->setTextFormat(Qt::AutoText);
+    addressCaption->setTextFormat(Qt::AutoText);
+    nameCaption->setBuddy(edit_name);
+    portCaption->setBuddy(edit_port);
+    addressCaption->setBuddy(combo_address);
+    edit_name->setAccessibleName(QStringLiteral("Your name"));
+    edit_port->setAccessibleName(QStringLiteral("Port to host on"));
+    combo_address->setAccessibleName(QStringLiteral("Address of the table to join"));
+    memo_addresses->setAccessibleName(QStringLiteral("This computer's addresses"));
+    check_router->setText(QStringLiteral("Open the port on my &router (UPnP)"));
 
     connect(edit_port, &QLineEdit::textChanged, this, &Tplayothers::edit_portChange);
     connect(button_host, &QPushButton::clicked, this, &Tplayothers::button_hostClick);
-    connect(combo_address->lineEdit(), &QLineEdit::returnPressed, this, &Tplayothers::button_joinClick);
+    combo_address->lineEdit()->installEventFilter(this);
     connect(button_join, &QPushButton::clicked, this, &Tplayothers::button_joinClick);
     connect(button_close, &QPushButton::clicked, this, &Tplayothers::button_closeClick);
 
@@ -342,8 +370,9 @@ void Tplayothers::button_hostClick()
         return;
     }
     quint16 port = 0;
-    if (!hostaddress::parsePort(edit_port->text(), &port, &error)) {
-        showMessage(error);
+    if (!hostaddress::parsePort(edit_port->text(), &port)) {
+        showMessage(QStringLiteral("The Port box must hold a number from 1 to 65535."));
+        edit_port->setFocus();
         return;
     }
     const QString name = edit_name->text().trimmed();
@@ -412,6 +441,18 @@ void Tplayothers::finishJoin(const QString &name, const QString &address)
     showRecentTables();
     if (launch)
         launch({name, address, QStringLiteral("false")}, false);
+}
+
+bool Tplayothers::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == combo_address->lineEdit() && e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(e)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            button_joinClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, e);
 }
 
 void Tplayothers::showEvent(QShowEvent *e)

@@ -19,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class NetworkTables;
 
 class Tplayothers : public QDialog {
     Q_OBJECT
@@ -27,14 +28,15 @@ public:
 
     // Fixed places, relative to the window's client area, shared with the
     // end-to-end test that clicks them with xdotool.
-    static constexpr QSize WindowSize{480, 492};
+    static constexpr QSize WindowSize{480, 700};
     static constexpr QRect NameEditRect{120, 16, 200, 24};
     static constexpr QRect PortEditRect{120, 90, 70, 24};
     static constexpr QRect RouterBoxRect{32, 250, 300, 22};
     static constexpr QRect HostButtonRect{32, 312, 140, 30};
     static constexpr QRect AddressBoxRect{120, 390, 220, 26};
     static constexpr QRect JoinButtonRect{350, 389, 114, 28};
-    static constexpr QRect CloseButtonRect{384, 452, 80, 28};
+    static constexpr QRect NetworkTablesRect{16, 452, 448, 192};
+    static constexpr QRect CloseButtonRect{384, 660, 80, 28};
 
     static constexpr int MaxNameLength = 24;
     static constexpr int MaxRecentTables = 10;
@@ -87,10 +89,12 @@ public:
     QComboBox *combo_address;
     QPushButton *button_join;
     QPushButton *button_close;
+    NetworkTables *networkTables; // tables on this network, the online lobby
 
 protected:
     void showEvent(QShowEvent *e) override;
     void hideEvent(QHideEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
     void loadSettings();

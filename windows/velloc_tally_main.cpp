@@ -2,6 +2,7 @@
 // compressor on any file, for players and for support.
 #include "lzrw1.h"
 #include "tallygrid.h"
+#include "version.h"
 
 #include <QString>
 
@@ -10,12 +11,14 @@
 
 namespace {
 
+const char *const UsageText = "usage: velloc-tally show FILE\n"
+                              "       velloc-tally compress IN OUT\n"
+                              "       velloc-tally decompress IN OUT\n"
+                              "       velloc-tally --help | --version\n";
+
 int usage()
 {
-    std::fputs("usage: velloc-tally show FILE\n"
-               "       velloc-tally compress IN OUT\n"
-               "       velloc-tally decompress IN OUT\n",
-               stderr);
+    std::fputs(UsageText, stderr);
     return 2;
 }
 
@@ -39,8 +42,9 @@ int show(const QString &path)
         fail(error.toLocal8Bit().toStdString());
         return 1;
     }
-    printLine(QStringLiteral("Your total tally: %1 games, %2 wins")
-                  .arg(grid.cell(TallyGrid::ColGames, 0), grid.cell(TallyGrid::ColHisWins, 0)));
+    const QString games = grid.cell(TallyGrid::ColGames, 0), wins = grid.cell(TallyGrid::ColHisWins, 0);
+    printLine(QStringLiteral("Your total tally: %1 game%2, %3 win%4")
+                  .arg(games, games == QLatin1String("1") ? "" : "s", wins, wins == QLatin1String("1") ? "" : "s"));
     if (grid.rowCount() < 2) {
         printLine(QStringLiteral("No players are being tallied."));
         return 0;
@@ -83,6 +87,14 @@ int main(int argc, char **argv)
     if (argc < 2)
         return usage();
     const std::string command = argv[1];
+    if (argc == 2 && (command == "--help" || command == "-h")) {
+        std::fputs(UsageText, stdout);
+        return 0;
+    }
+    if (argc == 2 && command == "--version") {
+        std::printf("velloc-tally %s\n", VELLOC_VERSION);
+        return 0;
+    }
     if (command == "show" && argc == 3)
         return show(arg(argv[2]));
     if ((command == "compress" || command == "decompress") && argc == 4) {

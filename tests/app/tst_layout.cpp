@@ -68,6 +68,9 @@ QString labelCut(const QLabel *l)
         QTextDocument doc;
         doc.setHtml(text);
         text = doc.toPlainText();
+    } else if (l->buddy()) {
+        // A buddy's mnemonic marker is drawn as an underline, not a character.
+        text.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&')).replace(QLatin1Char('\x01'), QLatin1Char('&'));
     }
     const QFontMetrics fm(l->font());
     const int m = l->margin();

@@ -57,6 +57,8 @@ private:
 
 void TestSounds::initTestCase()
 {
+    // No test depends on a sound device: the player is told there is one.
+    SoundPlayer::deviceProbe = [] { return true; };
     QVERIFY(m_dir.isValid());
     for (const QString &name : SoundPlayer::soundNames())
         QVERIFY(writeWav(m_dir.filePath(name + QStringLiteral(".wav"))));

@@ -5,6 +5,7 @@
 #include "tablefixture.h"
 #include "tabout.h"
 #include "tdownload.h"
+#include "version.h"
 #include "tgamestart.h"
 #include "thelp.h"
 #include "tphrases.h"
@@ -45,6 +46,8 @@ private slots:
     void secondCopyRaisesTheFirst();
     void guardSurvivesACrash();
     void secondProgramLeavesNoWindow();
+    void commandLineOptions_data();
+    void commandLineOptions();
 };
 
 void TestStartup::windowsAndCaptions()
@@ -64,6 +67,7 @@ void TestStartup::windowsAndCaptions()
     // The client area holds the whole table.
     QVERIFY(f.chat->centralWidget()->minimumSize().width() >= 784);
     QVERIFY(f.chat->centralWidget()->minimumSize().height() >= 535);
+    QCOMPARE(f.about->displayedVersion(), QStringLiteral(VELLOC_VERSION));
 }
 
 void TestStartup::soloGame()
@@ -194,6 +198,39 @@ void TestStartup::secondProgramLeavesNoWindow()
     QCOMPARE(first.state(), QProcess::Running);
     first.kill();
     first.waitForFinished(3000);
+}
+
+
+void TestStartup::commandLineOptions_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out"); // what standard output starts with
+    QTest::addColumn<bool>("errors"); // something on standard error
+    const QString version = QStringLiteral(VELLOC_VERSION);
+    for (const QString program : {"velloc", "velloc-host", "velloc-tally"}) {
+        const QByteArray p = program.toLatin1();
+        QTest::newRow(p + " --version") << program << "--version" << 0 << program + " " + version << false;
+        QTest::newRow(p + " --help") << program << "--help" << 0 << (program == "velloc-tally" ? "usage" : "Usage") << false;
+        QTest::newRow(p + " --bogus") << program << "--bogus" << 2 << "" << true;
+    }
+}
+
+void TestStartup::commandLineOptions()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, option);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(bool, errors);
+    QProcess p;
+    p.start(QStringLiteral(VELLOC_BIN_DIR "/") + program, {option});
+    QVERIFY(p.waitForFinished(10000));
+    QCOMPARE(p.exitCode(), exitCode);
+    const QString stdOut = QString::fromLocal8Bit(p.readAllStandardOutput());
+    QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), qPrintable(stdOut));
+    QCOMPARE(!p.readAllStandardError().isEmpty(), errors);
 }
 
 QTEST_MAIN(TestStartup)

@@ -120,7 +120,7 @@ void TestTableShell::leavingAskedWhenOthersWouldLoseTheirGame()
     QTRY_VERIFY(hosting->forms.chat->seatName(2) == QStringLiteral("Bo"));
 
     hosting->forms.playothers->launch({}, false);
-    QCOMPARE(asked, QStringList{"You host this table: leaving it disconnects the 1 other player here. Leave it?"});
+    QCOMPARE(asked, QStringList{"Bo is at your table. Leaving closes it for them."});
     QTest::qWait(50);
     QCOMPARE(shell.program(), hosting); // the player said no
     QVERIFY(!bo.closed);

@@ -362,7 +362,8 @@ void TestTableGame::gameStartResetsTheTable()
     t.host.send("CMD_startgame+Ann+5+");
     t.host.send("CMD_startround+1+55+14+1+t+2+t+3+t+4+f+5+f+6+f");
     QVERIFY(t.sync());
-    QVERIFY(t.notices().contains("Ann has started a game."));
+    // The player's own start, in his own window, is in the second person.
+    QVERIFY(t.notices().contains("You started a game."));
     QCOMPARE(t.chat->label_round->text(), QStringLiteral("Round: 1 of 5"));
     QCOMPARE(t.chat->label_score[1]->text(), QStringLiteral("0"));
     QCOMPARE(t.chat->label_bonus[2]->text(), QString());
@@ -435,7 +436,7 @@ void TestTableGame::latecomerViews()
         QVERIFY(!t.chat->button_pass->isHidden());
         for (int k = 1; k <= 3; ++k)
             QVERIFY(!t.chat->image_toe[k]->isHidden());
-        QTest::mouseRelease(t.chat->button_pass, Qt::LeftButton);
+        QTest::mouseClick(t.chat->button_pass, Qt::LeftButton);
         QCOMPARE(t.host.take("CMD_hepasses"), QByteArray("CMD_hepasses+2+"));
     }
 }

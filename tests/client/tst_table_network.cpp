@@ -57,8 +57,11 @@ class TestTableNetwork : public QObject {
     Q_OBJECT
 private slots:
     void reconnectTakesTheSeatBack();
-    void removalAndTheTablesEndCloseTheWindow();
+    void tableEndsExplainThemselves_data();
+    void tableEndsExplainThemselves();
     void hostPlayerOfATableOfItsOwn();
+    void extensionsOnlyFromAHostThatAnswered_data();
+    void extensionsOnlyFromAHostThatAnswered();
     void failedJoinsSayWhy();
     void tryAgainAndTheOtherWays();
     void hostingOnABusyPort();
@@ -84,7 +87,7 @@ void TestTableNetwork::reconnectTakesTheSeatBack()
     QTRY_COMPARE(bob.chat->offer(), Tchat::Offer::Reconnect);
     QVERIFY(bob.chat->isVisible());
     QVERIFY(bob.chat->label_offer->text().contains("Reconnect within two minutes"));
-    QCOMPARE(bob.chat->button_reconnect->text(), QStringLiteral("Reconnect"));
+    QCOMPARE(bob.chat->button_reconnect->text().remove('&'), QStringLiteral("Reconnect"));
     QVERIFY(!ann.take("CMD_playerdisconnected+2+Bob").isEmpty());
     // Meanwhile the computer plays the seat.
     QTRY_VERIFY(s.game().whoseturn != 2);
@@ -106,25 +109,45 @@ void TestTableNetwork::reconnectTakesTheSeatBack()
     QVERIFY(bob.chat->button_pass->isVisible());
 }
 
-void TestTableNetwork::removalAndTheTablesEndCloseTheWindow()
+void TestTableNetwork::tableEndsExplainThemselves_data()
 {
-    for (const bool removal : {true, false}) {
-        Server s;
-        TestClient ann;
-        QCOMPARE(ann.login(s.port, "Ann"), 1);
-        Table bob({"Bob", "127.0.0.1", "x"}, QString::number(s.port));
-        QTRY_VERIFY(bob.chat->ourHost());
-        ann.send("CMD_startgame+Ann+3+1+");
-        QTRY_VERIFY(s.game().gamerunning);
-        QSignalSpy closed(bob.chat, &Tchat::closed);
-        if (removal)
-            ann.send("CMD_kickhim+1+2+");
-        else
-            s.server.shutdown();
-        QTRY_COMPARE(closed.count(), 1);
-        QCOMPARE(bob.chat->offer(), Tchat::Offer::None);
-        QVERIFY(!s.game().isHeld(2));
-    }
+    QTest::addColumn<bool>("dedicated");
+    QTest::addColumn<bool>("removal");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("removed") << false << true << "Ann removed you from the table.";
+    QTest::newRow("host left") << false << false << "Ann closed the table.";
+    QTest::newRow("stopped") << true << false << "The table at 127.0.0.1:%1 was stopped.";
+}
+
+void TestTableNetwork::tableEndsExplainThemselves()
+{
+    QFETCH(bool, dedicated);
+    QFETCH(bool, removal);
+    QFETCH(QString, said);
+    Server s(dedicated);
+    TestClient ann;
+    QCOMPARE(ann.login(s.port, "Ann"), 1);
+    ann.send("CMD_velloc+1+");
+    Table bob({"Bob", "127.0.0.1", "x"}, QString::number(s.port));
+    QTRY_VERIFY(bob.chat->ourHost());
+    ann.send("CMD_startgame+Ann+3+1+");
+    QTRY_VERIFY(s.game().gamerunning);
+    QSignalSpy closed(bob.chat, &Tchat::closed);
+    if (removal)
+        ann.send("CMD_kickhim+1+2+");
+    else
+        s.server.shutdown();
+    // The window stays, says what happened and offers the ways on.
+    const QString text = said.contains("%1") ? said.arg(s.port) : said;
+    QTRY_COMPARE(bob.chat->offer(), Tchat::Offer::Ended);
+    QCOMPARE(bob.chat->label_offer->text(), text);
+    QVERIFY(bob.notices().contains(text));
+    QVERIFY(bob.chat->button_playsolo->isVisible() && bob.chat->button_playothers->isVisible());
+    QVERIFY(!bob.chat->button_reconnect->isVisible());
+    QVERIFY(!s.game().isHeld(2));
+    QCOMPARE(closed.count(), 0);
+    click(bob.chat->button_close);
+    QTRY_COMPARE(closed.count(), 1);
 }
 
 void TestTableNetwork::hostPlayerOfATableOfItsOwn()
@@ -156,6 +179,36 @@ void TestTableNetwork::hostPlayerOfATableOfItsOwn()
     QTRY_VERIFY(s.game().gamerunning);
     QVERIFY(!bob.chat->button_start->isVisible());
     QTRY_COMPARE(bob.chat->seatName(1), QString::fromLatin1(GameHost::DedicatedSeat1Name));
+}
+
+// A host that sends our messages before we logged in, or without answering
+// our announcement, is not one of ours: nothing it says of them counts.
+void TestTableNetwork::extensionsOnlyFromAHostThatAnswered_data()
+{
+    QTest::addColumn<int>("stage");
+    QTest::newRow("before the login") << 0;
+    QTest::newRow("logged in, no answer") << 1;
+    QTest::newRow("answered") << 2;
+}
+
+void TestTableNetwork::extensionsOnlyFromAHostThatAnswered()
+{
+    QFETCH(int, stage);
+    const bool acted = stage == 2;
+    Table t;
+    QVERIFY(t.host.waitForClient());
+    if (stage >= 1)
+        t.login(2, "Ann");
+    if (stage >= 2)
+        t.host.send("CMD_velloc+1+");
+    for (const char *m : {"CMD_youhost+", "CMD_hints+t+", "CMD_botname+1+Evil", "CMD_playerdisconnected+1+X"})
+        t.host.send(m);
+    QVERIFY(t.sync());
+    QCOMPARE(t.chat->hostRights(), acted);
+    QCOMPARE(t.chat->button_start->isVisible(), acted);
+    QCOMPARE(t.notices().contains("You are the host player of this table: you start the games."), acted);
+    QCOMPARE(t.chat->hintOffered(), acted);
+    QCOMPARE(t.chat->seatName(1), acted ? QStringLiteral("Evil") : QString());
 }
 
 void TestTableNetwork::failedJoinsSayWhy()
@@ -202,7 +255,7 @@ void TestTableNetwork::tryAgainAndTheOtherWays()
     QList<QStringList> relaunched;
     t.chat->relaunch = [&](const QStringList &args, bool) { relaunched << args; };
     QTRY_COMPARE(t.chat->offer(), Tchat::Offer::JoinFailed);
-    QCOMPARE(t.chat->button_reconnect->text(), QStringLiteral("Try Again"));
+    QCOMPARE(t.chat->button_reconnect->text().remove('&'), QStringLiteral("Try Again"));
 
     // The table opens meanwhile: trying again gets in.
     TServer server;

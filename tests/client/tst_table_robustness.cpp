@@ -10,6 +10,7 @@ class TestTableRobustness : public QObject {
     Q_OBJECT
 private slots:
     void hostileHostMessages();
+    void aFloodingHostIsLeft();
 };
 
 void TestTableRobustness::hostileHostMessages()
@@ -47,6 +48,23 @@ void TestTableRobustness::hostileHostMessages()
     QSignalSpy closed(t.chat, &Tchat::closed);
     t.host.peer->write(QByteArray(70000, 'j'));
     QTRY_COMPARE(closed.count(), 1);
+}
+
+// A host that sends far more than a table could show is left at once, as a
+// lost connection, not followed for half a minute.
+void TestTableRobustness::aFloodingHostIsLeft()
+{
+    Table t(3);
+    t.host.send("CMD_velloc+1+"); // ours: a lost connection is offered back
+    QVERIFY(t.sync());
+    QByteArray flood;
+    for (int i = 0; i < 30000; ++i)
+        flood += "CMD_chat+" + QByteArray::number(i) + "|clBlack\xFF";
+    t.host.peer->write(flood);
+    QTRY_COMPARE(t.chat->offer(), Tchat::Offer::Reconnect);
+    QCOMPARE(t.chat->pendingMessages(), 0);
+    QVERIFY(t.notices().contains("The connection to the table was lost."));
+    QVERIFY(t.log().size() < 2000);
 }
 
 QTEST_MAIN(TestTableRobustness)

@@ -2,6 +2,7 @@
 // on closing, without ever replacing stored settings with defaults, and the
 // game-start dialog that uses two of them.
 #include "settingsfile.h"
+#include "sounds.h"
 #include "tablefixture.h"
 #include "tgamestart.h"
 #include "tphrases.h"
@@ -53,6 +54,7 @@ private slots:
     void gameStartDialog();
     void resetScreenLocation();
     void unwritableSettingsFolder();
+    void noSoundDeviceSaidOnce();
 };
 
 void TestTableSettings::defaultsAroundASingleKey()
@@ -231,7 +233,13 @@ void TestTableSettings::gameStartDialog()
     QCOMPARE(dialog->edit_playtoscore->text(), QStringLiteral("3"));
     dialog->UpDown1->setValue(11);
     QCOMPARE(dialog->rounds(), 10);
-    QVERIFY(dialog->edit_playtoscore->isReadOnly());
+    // Digits typed into the box count.
+    dialog->edit_playtoscore->selectAll();
+    QTest::keyClicks(dialog->edit_playtoscore, "7");
+    QCOMPARE(dialog->rounds(), 7);
+    dialog->edit_playtoscore->selectAll();
+    QTest::keyClicks(dialog->edit_playtoscore, "10");
+    QCOMPARE(dialog->rounds(), 10);
     QTest::mouseClick(dialog->image_newcomers[3], Qt::LeftButton);
     QCOMPARE(dialog->newcomersOption(), 3);
     TestClient spy;
@@ -275,6 +283,26 @@ void TestTableSettings::unwritableSettingsFolder()
     QVERIFY(notes.first().contains(blocked + QStringLiteral("/qorblobby.ini")));
     QCOMPARE(t.chat->botDelay(), 2000); // the choice itself still counts
     setProgramFolder(t.dir.path());
+}
+
+void TestTableSettings::noSoundDeviceSaidOnce()
+{
+    Table t(0);
+    SoundPlayer::deviceProbe = [] { return false; };
+    writeFile(t.ini(), "[Chickenfoot]\r\nPlaysounds=true\r\nGamelog=false\r\n");
+    t.host.waitForClient();
+    t.login(1, "Ann");
+    QVERIFY(!t.chat->GameLog1->isChecked());
+    for (int slot = 2; slot <= 4; ++slot) // each arrival would play "entered"
+        t.host.send("CMD_newplayerinfo+" + QByteArray::number(slot) + "+P" + QByteArray::number(slot));
+    QVERIFY(t.sync());
+    QCOMPARE(t.notices().count("No sound device was found; sounds are off until one is."), 1);
+    QVERIFY(!t.chat->PlaySounds1->isChecked());
+    QVERIFY(!t.chat->PlaySounds1->isEnabled());
+    // Any other change saves every key: the player's own choice stays.
+    t.chat->Fast1Click(500);
+    QCOMPARE(value(t, "Playsounds"), QStringLiteral("true"));
+    QCOMPARE(value(t, "Gamelog"), QStringLiteral("false"));
 }
 
 QTEST_MAIN(TestTableSettings)

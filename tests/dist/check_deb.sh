@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a built tree with cpack, into a folder under
-# the build folder, and checks its name, its files and the dependencies that
-# dpkg-shlibdeps computed from the libraries the programs link.
+# the build folder, and checks its name, its files, the dependencies that
+# dpkg-shlibdeps computed from the libraries the programs link, and that
+# lintian finds nothing to report.
 #   check_deb.sh BUILD-DIR
 set -uo pipefail
 
@@ -13,7 +14,7 @@ mkdir -p "$work"
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-for tool in cpack dpkg-deb dpkg-shlibdeps file; do
+for tool in cpack dpkg-deb dpkg-shlibdeps file lintian; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (tools/setup.sh installs it)"; exit 1; }
 done
 
@@ -22,7 +23,7 @@ if ! (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work")
   echo "FAIL: cpack -G DEB"
   exit 1
 fi
-deb=$work/velloc_1.0.1_$(dpkg --print-architecture).deb
+deb=$work/velloc_1.0.1.2_$(dpkg --print-architecture).deb
 if [ ! -f "$deb" ]; then
   ls "$work"
   echo "FAIL: $(basename "$deb") was not made"
@@ -31,13 +32,14 @@ fi
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = velloc ] || fail "Package: $(field Package)"
-[ "$(field Version)" = 1.0.1 ] || fail "Version: $(field Version)"
+[ "$(field Version)" = 1.0.1.2 ] || fail "Version: $(field Version)"
 [ "$(field Section)" = games ] || fail "Section: $(field Section)"
 
 # The files, as dpkg would unpack them.
 dpkg-deb -c "$deb" | awk '{print $NF}' | sed 's|^\./|/|' >"$work/files.txt"
 expected=(
-  /usr/bin/velloc /usr/bin/velloc-host /usr/bin/velloc-tally
+  /usr/games/velloc /usr/games/velloc-host /usr/games/velloc-tally
+  /usr/share/doc/velloc/copyright /usr/share/doc/velloc/changelog.gz
   /usr/share/applications/$id.desktop
   /usr/share/metainfo/$id.metainfo.xml
   /usr/share/icons/hicolor/scalable/apps/$id.svg
@@ -58,11 +60,11 @@ dpkg-deb -c "$deb" | awk '{print $2}' | grep -vx 'root/root' && fail "files not 
 
 # The unit in the package starts the packaged program.
 dpkg-deb -x "$deb" "$work/root"
-grep -qx 'ExecStart=/usr/bin/velloc-host --port %i' "$work/root/usr/lib/systemd/system/velloc-host@.service" ||
+grep -qxF 'ExecStart=/usr/games/velloc-host --port %i --name=${VELLOC_NAME} $VELLOC_HOST_OPTIONS' "$work/root/usr/lib/systemd/system/velloc-host@.service" ||
   fail "the packaged unit's ExecStart: $(grep ExecStart "$work/root/usr/lib/systemd/system/velloc-host@.service")"
 # Stripped: the debugging information stays in the build folder.
 for p in velloc velloc-host velloc-tally; do
-  file "$work/root/usr/bin/$p" | grep -q ', stripped' || fail "/usr/bin/$p is not stripped"
+  file "$work/root/usr/games/$p" | grep -q ', stripped' || fail "/usr/games/$p is not stripped"
 done
 
 # Depends, computed from the linked libraries.
@@ -73,6 +75,17 @@ for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6
   pattern=$(printf '%s' "$lib" | sed 's/[+.]/\\&/g')
   echo "$depends" | grep -qE "(^|, )$pattern[0-9a-z.+-]*( |,|$)" || fail "Depends lacks $lib"
 done
+
+# A game in section games, its programs in /usr/games: nothing else there.
+grep -q '^/usr/bin/' "$work/files.txt" && fail "programs in /usr/bin"
+
+# Debian's own checks: no error and no warning.
+# (Its standard error says no more than that running as root is not
+# recommended, unless lintian itself fails.)
+if ! lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>"$work/lintian.err"; then
+  cat "$work/lintian.log" "$work/lintian.err"
+  fail "lintian reports errors or warnings"
+fi
 
 if [ $failures -ne 0 ]; then
   echo "$failures failure(s)"

@@ -33,7 +33,7 @@ expected=(
   share/metainfo/$id.metainfo.xml
   share/icons/hicolor/scalable/apps/$id.svg
   share/man/man6/velloc.6.gz share/man/man6/velloc-host.6.gz share/man/man6/velloc-tally.6.gz
-  lib/systemd/system/velloc-host@.service
+  lib/systemd/system/velloc-host@.service share/doc/velloc/LICENSE
 )
 for size in 16 32 48 64 128 256; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
@@ -70,7 +70,18 @@ if [ $rc -ne 0 ] || grep -qE '^[EW]:' "$work/appstream.log"; then
   cat "$work/appstream.log"
   fail "appstreamcli validate --no-net"
 fi
-grep -q '<release version="1.0.1" date="' "$metainfo" || fail "no release 1.0.1 with a date"
+# One version everywhere: what the programs say, the metainfo's latest
+# release, the manual pages and the Debian changelog.
+version=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/velloc" --version | sed -n 's/^velloc //p')
+[ -n "$version" ] || fail "velloc --version printed no version"
+for program in velloc-host velloc-tally; do
+  [ "$("$prefix/bin/$program" --version)" = "$program $version" ] || fail "$program --version is not $version"
+done
+grep -q "<release version=\"$version\" date=\"" "$metainfo" || fail "no release $version with a date"
+for page in velloc velloc-host velloc-tally; do
+  zcat "$prefix/share/man/man6/$page.6.gz" | head -1 | grep -q "\"Velloc $version\"" || fail "$page.6 is not for $version"
+done
+head -1 "$(dirname "$0")/../../dist/debian/changelog" | grep -q "($version)" || fail "the changelog's first entry is not $version"
 grep -q '<content_rating type="oars-1.1">' "$metainfo" || fail "no OARS content rating"
 # Every screenshot named in the metainfo is shipped, at the size it states.
 shots=$(grep -o '<image[^>]*>https://[^<]*</image>' "$metainfo")
@@ -117,7 +128,7 @@ done
 
 # The service unit runs the installed program, one table per port.
 unit=$prefix/lib/systemd/system/velloc-host@.service
-grep -qx "ExecStart=$prefix/bin/velloc-host --port %i" "$unit" || fail "the unit's ExecStart: $(grep ExecStart "$unit")"
+grep -qxF "ExecStart=$prefix/bin/velloc-host --port %i --name=\${VELLOC_NAME} \$VELLOC_HOST_OPTIONS" "$unit" || fail "the unit's ExecStart: $(grep ExecStart "$unit")"
 for key in DynamicUser=yes NoNewPrivileges=yes ProtectSystem=strict PrivateTmp=yes ProtectHome=yes Restart=on-failure; do
   grep -qx "$key" "$unit" || fail "the unit lacks $key"
 done

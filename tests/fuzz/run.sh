@@ -25,8 +25,8 @@ build lzrw1_decode -Iwindows windows/lzrw1kh.cpp tests/fuzz/lzrw1_decode.cpp &
 build lzrw1_roundtrip -Iwindows windows/lzrw1kh.cpp tests/fuzz/lzrw1_roundtrip.cpp &
 wait
 build tallygrid_text -Iwindows -Inet windows/lzrw1kh.cpp windows/tallygrid.cpp tests/fuzz/tallygrid_text.cpp "${qt[@]}" &
-build host_dispatch -Ihost -Inet -Irules -Iplayers host/gamehost*.cpp rules/board.cpp rules/position.cpp \
-  players/tabletracker.cpp players/strongplayer.cpp net/wire.cpp net/convert.cpp \
+build host_dispatch -Ihost -Inet -Irules -Iplayers host/gamehost*.cpp host/logtext.cpp rules/*.cpp \
+  players/*.cpp net/wire.cpp net/convert.cpp \
   tests/fuzz/host_dispatch.cpp "${qt[@]}" &
 wait
 build settings_reader -Iapp -Inet -DSI_NO_CONVERSION app/settingsfile.cpp tests/fuzz/settings_reader.cpp "${qt[@]}"

@@ -14,8 +14,9 @@
 
 namespace {
 
-const QList<QByteArray> OurMessages = {"CMD_velloc", "CMD_seattoken", "CMD_youhost", "CMD_botname",
-                                       "CMD_removed", "CMD_tableclosed", "CMD_reclaimed"};
+const QList<QByteArray> OurMessages = {"CMD_velloc",      "CMD_seattoken", "CMD_youhost", "CMD_botname",
+                                       "CMD_removed",     "CMD_tableclosed", "CMD_reclaimed", "CMD_hostplayer",
+                                       "CMD_seats"};
 
 bool isOurs(const QByteArray &m)
 {
@@ -126,6 +127,10 @@ private slots:
     void seatTakenBackWithItsToken();
     void seatRefused_data();
     void seatRefused();
+    void reclaimKeepsTheGameAndTheSeat_data();
+    void reclaimKeepsTheGameAndTheSeat();
+    void rightsOnlyAfterALogin_data();
+    void rightsOnlyAfterALogin();
     void removedOrClosedSeatsAreNotKept();
     void strangerDoesNotTakeAKeptSeat();
     void rightsPassOnATableOfItsOwn();
@@ -154,10 +159,18 @@ void TestExtensions::announcedConnectionsAloneHearExtensions()
     for (int slot : {b, d})
         for (const QByteArray &m : t.got[slot])
             QVERIFY2(!isOurs(m), m.constData());
+    QCOMPARE(t.last(c, "CMD_hostplayer+"), QByteArray("CMD_hostplayer+1+"));
+    // One of ours arriving in a running game hears every seat: in the round,
+    // bones left, played by the computer.
+    t.send(a, "CMD_startgame+Ann+3+1+");
+    const int e = t.join("Eve", true);
+    QCOMPARE(t.last(e, "CMD_seats+"),
+             QByteArray("CMD_seats+1+t+11+f+2+t+11+f+3+t+11+f+4+t+11+f+5+f+0+f+6+f+0+f+"));
     t.send(a, "CMD_kickhim+1+" + QByteArray::number(c) + "+");
-    QCOMPARE(t.last(c, "CMD_removed+"), QByteArray("CMD_removed+"));
+    // Our players are told who removed them and who closed the table.
+    QCOMPARE(t.last(c, "CMD_removed+"), QByteArray("CMD_removed+Ann"));
     t.g.closingAll();
-    QCOMPARE(t.last(a, "CMD_tableclosed+"), QByteArray("CMD_tableclosed+"));
+    QCOMPARE(t.last(a, "CMD_tableclosed+"), QByteArray("CMD_tableclosed+Ann"));
     for (const QByteArray &m : t.got[b])
         QVERIFY2(!isOurs(m), m.constData());
 }
@@ -294,6 +307,11 @@ void TestExtensions::seatRefused_data()
     QTest::newRow("seat out of range") << QByteArray("range");
     QTest::newRow("after logging in") << QByteArray("loggedin");
     QTest::newRow("not a number") << QByteArray("nan");
+    QTest::newRow("seat spelt out") << QByteArray("field:two");
+    QTest::newRow("seat after a space") << QByteArray("field: 2");
+    QTest::newRow("seat in hex") << QByteArray("field:0x2");
+    QTest::newRow("seat overflowing") << QByteArray("field:99999999999");
+    QTest::newRow("no fields") << QByteArray("nofields");
 }
 
 void TestExtensions::seatRefused()
@@ -320,18 +338,94 @@ void TestExtensions::seatRefused()
         seat = "9";
     else if (how == "nan")
         seat = "x";
+    else if (how.startsWith("field:"))
+        seat = how.mid(6);
     const int slot = t.connect();
     if (how == "loggedin")
         t.send(slot, "CMD_logininfo+" + QByteArray::number(slot) + "+1.0.1+Bob");
-    t.send(slot, "CMD_reclaimseat+" + seat + "+" + token + "+");
+    t.send(slot, how == "nofields" ? QByteArray("CMD_reclaimseat+") : "CMD_reclaimseat+" + seat + "+" + token + "+");
     // Too late, the seat is free for anyone and this connection got it plainly.
     QCOMPARE(slot, how == "late" ? 2 : 4);
     QCOMPARE(t.g.players[2].connected, how == "late");
     QVERIFY(t.g.players[slot].connected);
-    if (how == "loggedin" || how == "nan")
+    // Only a connection that logged in gets no answer: it is not claiming.
+    if (how == "loggedin")
         QCOMPARE(t.last(slot, "CMD_reclaimed+"), QByteArray());
     else
         QCOMPARE(t.last(slot, "CMD_reclaimed+"), "CMD_reclaimed+" + QByteArray::number(slot) + "+f+");
+}
+
+// The claim may come from the slot of a seat the computer plays, whose turn
+// it is; and the connection may drop again before it logs in. Either way
+// the game goes on to its end and the seat stays its player's.
+void TestExtensions::reclaimKeepsTheGameAndTheSeat_data()
+{
+    QTest::addColumn<bool>("fromComputerSeat");
+    QTest::addColumn<bool>("dropAgain");
+    QTest::newRow("fresh slot") << false << false;
+    QTest::newRow("computer seat's slot") << true << false;
+    QTest::newRow("second drop") << false << true;
+    QTest::newRow("computer seat's slot, second drop") << true << true;
+}
+
+void TestExtensions::reclaimKeepsTheGameAndTheSeat()
+{
+    QFETCH(bool, fromComputerSeat);
+    QFETCH(bool, dropAgain);
+    Table t;
+    t.join("Ann", true);
+    t.join("Bob", true);
+    t.join("Cy", false);
+    t.send(1, "CMD_startgame+Ann+3+1+");
+    const QByteArray token = t.token(2);
+    if (fromComputerSeat)
+        t.g.slotClosed(3);
+    t.g.slotClosed(2);
+    while (!(t.g.turnopen && t.g.whoseturn == 3))
+        QVERIFY(t.step());
+    int slot = t.connect();
+    QCOMPARE(slot, fromComputerSeat ? 3 : 4);
+    t.link.fireOne(); // seat 3's computer move comes due while a connection sits there
+    for (int claim = 0; claim < (dropAgain ? 2 : 1); ++claim) {
+        if (claim) {
+            t.g.slotClosed(2);
+            slot = t.connect();
+        }
+        t.got[2].clear();
+        t.send(slot, "CMD_reclaimseat+2+" + token + "+");
+        QCOMPARE(t.last(2, "CMD_reclaimed+"), QByteArray("CMD_reclaimed+2+t+"));
+    }
+    t.send(2, "CMD_logininfo+2+1.0.1+Bob");
+    t.play(100000);
+    QVERIFY(!t.g.gamerunning);
+}
+
+// On a table of its own, a connection that has not logged in has no rights,
+// even in slot 1: the first to log in is the host player.
+void TestExtensions::rightsOnlyAfterALogin_data()
+{
+    QTest::addColumn<QByteArray>("fromSilent");
+    QTest::newRow("start a game") << QByteArray("CMD_startgame+Eve+3+1+");
+    QTest::newRow("remove") << QByteArray("CMD_kickhim+1+2+");
+    QTest::newRow("bot speed") << QByteArray("CMD_botspeed+1+50+");
+    QTest::newRow("computers") << QByteArray("CMD_computers+3+2+t+");
+}
+
+void TestExtensions::rightsOnlyAfterALogin()
+{
+    QFETCH(QByteArray, fromSilent);
+    Table t(true);
+    const int silent = t.connect();
+    const int bob = t.join("Bob", false);
+    t.send(silent, fromSilent);
+    QVERIFY(!t.g.gamerunning);
+    QVERIFY(t.g.players[bob].connected);
+    QCOMPARE(t.g.botDelay(), int(GameHost::DefaultBotDelay));
+    QCOMPARE(t.g.computerPlayers(), 1);
+    QCOMPARE(t.g.hostSlot, bob);
+    t.send(silent, "CMD_logininfo+1+1.0.1+Eve");
+    t.send(bob, "CMD_startgame+Bob+3+1+");
+    QVERIFY(t.g.gamerunning);
 }
 
 void TestExtensions::removedOrClosedSeatsAreNotKept()

@@ -1,6 +1,8 @@
 // The host's slot table over real loopback connections: who gets which
 // slot, logins, chat relay, removal and watching, and what a hostile peer
 // can no longer do.
+#include "fairqueue.h"
+#include "logtext.h"
 #include "testclient.h"
 #include "tserver.h"
 
@@ -67,6 +69,12 @@ private slots:
     void floodsCloseTheConnection();
     void slowReaderIsCutOff();
     void messagesFromAllConnectionsKeepArrivalOrder();
+    void connectionsTakeTurns_data();
+    void connectionsTakeTurns();
+    void aFloodDoesNotHoldOthersBack();
+    void anIdleHostAnswersAtOnce();
+    void namesInTheLog_data();
+    void namesInTheLog();
     void aBurstOfConnectionsIsAnsweredAtOnce();
     void connectionsThatNeverLogInAreClosed();
     void outOfDescriptorsTheListenerRests();
@@ -270,10 +278,11 @@ void TestSeats::queuedMessagesOfAClosedConnectionAreDropped()
     TestClient &b = add(cs);
     QCOMPARE(b.login(h.port, "Bo"), 2);
     QVERIFY(TestClient::waitFor([&] { return h.server.queuedMessages() == 0; }, 3000));
-    b.send("CMD_chat+2+after I left");
+    // An idle host answers the first at once; the second waits for a tick.
+    b.sendRaw("CMD_chat+2+first\xFF" "CMD_chat+2+after I left\xFF");
     b.sock.disconnectFromHost();
     QCOMPARE(cs[0]->take("CMD_playerdisconnected", 3000), QByteArray("CMD_playerdisconnected+2+Bo"));
-    QVERIFY(cs[0]->silentFor("CMD_chat", 600));
+    QVERIFY(cs[0]->silentFor("CMD_chat+Bo chats: after", 600));
 }
 
 void TestSeats::resetConnectionFreesTheSlot()
@@ -371,6 +380,101 @@ void TestSeats::messagesFromAllConnectionsKeepArrivalOrder()
     QVERIFY(TestClient::waitFor([&] { return cs[0]->count("CMD_chat") == 10; }));
     for (int i = 0; i < 10; ++i)
         QVERIFY(cs[0]->messages[i].endsWith(" chats: " + QByteArray::number(i)));
+}
+
+// Each letter is a connection, "a1" its first message; "." serves one.
+void TestSeats::connectionsTakeTurns_data()
+{
+    QTest::addColumn<QByteArray>("schedule");
+    QTest::addColumn<QByteArray>("served");
+    QTest::newRow("no backlog: arrival order") << QByteArray("a1 b1 c1 . b2 . a2 . . .") << QByteArray("a1 b1 c1 b2 a2");
+    QTest::newRow("a backlog takes turns") << QByteArray("a1 a2 a3 b1 c1 . . . . .") << QByteArray("a1 b1 c1 a2 a3");
+    QTest::newRow("a newcomer waits one turn") << QByteArray("a1 a2 a3 . b1 . . .") << QByteArray("a1 a2 b1 a3");
+    QTest::newRow("dropped") << QByteArray("a1 a2 b1 b2 -a . . .") << QByteArray("b1 b2");
+}
+
+void TestSeats::connectionsTakeTurns()
+{
+    QFETCH(QByteArray, schedule);
+    QFETCH(QByteArray, served);
+    FairQueue q;
+    QList<QByteArray> out;
+    for (const QByteArray &step : schedule.split(' ')) {
+        FairQueue::Message m;
+        if (step == ".")
+            out << (q.pop(m) ? m.text : "none");
+        else if (step.startsWith('-'))
+            q.drop(quint64(step[1]));
+        else
+            q.push(quint64(step[0]), step);
+    }
+    QCOMPARE(out.join(' ').replace(" none", ""), served);
+    QCOMPARE(q.size(), 0);
+}
+
+// Bo queues 300 chat lines at once; Ann's line goes out within a turn or
+// two, and Bo's lines keep their order.
+void TestSeats::aFloodDoesNotHoldOthersBack()
+{
+    Host h(5);
+    Clients cs;
+    TestClient &ann = add(cs), &bo = add(cs);
+    ann.login(h.port, "Ann");
+    bo.login(h.port, "Bo");
+    settle(cs);
+    QByteArray flood;
+    for (int i = 0; i < 300; ++i)
+        flood += "CMD_chat+2+" + QByteArray::number(i) + "\xFF";
+    bo.sendRaw(flood);
+    QVERIFY(TestClient::waitFor([&] { return h.server.queuedMessages() > 250; }));
+    ann.send("CMD_chat+1+mine");
+    QVERIFY(TestClient::waitFor([&] { return ann.count("CMD_chat") == 301; }, 20000));
+    const qsizetype mine = ann.messages.indexOf("CMD_chat+Ann chats: mine");
+    QVERIFY2(mine >= 0 && mine < 10, qPrintable(QString::number(mine)));
+    ann.messages.removeAt(mine);
+    for (int i = 0; i < 300; ++i)
+        QCOMPARE(ann.messages[i], "CMD_chat+Bo chats: " + QByteArray::number(i));
+}
+
+// With a tick far away, a message to an empty queue is still answered; of
+// two arriving together, the second waits for the tick.
+void TestSeats::anIdleHostAnswersAtOnce()
+{
+    Host h(600000);
+    TestClient ann;
+    QVERIFY(ann.connectTo(h.port));
+    QVERIFY(!ann.take("CMD_sendlogininfo+1").isEmpty());
+    ann.send("CMD_logininfo+1+1.0.1+Ann");
+    QVERIFY(!ann.take("CMD_newplayerinfo+1+Ann").isEmpty());
+    ann.sendRaw("CMD_chat+1+one\xFF" "CMD_chat+1+two\xFF");
+    QVERIFY(!ann.take("CMD_chat+Ann chats: one").isEmpty());
+    QVERIFY(ann.silentFor("CMD_chat+Ann chats: two", 300));
+}
+
+void TestSeats::namesInTheLog_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("shown");
+    QTest::newRow("escape") << QByteArray("Bob\x1b[2J\r\n") << QByteArray("Bob?[2J??");
+    QTest::newRow("beyond ASCII") << QByteArray("Jos\xE9 \xE2\x80\xA6") << QByteArray("Jos? ???");
+    QTest::newRow("64 characters") << QByteArray(64, 'n') << QByteArray(64, 'n');
+    QTest::newRow("65 characters") << QByteArray(65, 'n') << QByteArray(63, 'n') + logtext::Ellipsis;
+    QTest::newRow("40,000 bytes") << QByteArray(40000, '\xFE') << QByteArray(63, '?') + logtext::Ellipsis;
+}
+
+void TestSeats::namesInTheLog()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, shown);
+    Host h;
+    QList<QByteArray> events;
+    h.server.eventLog = [&](const QByteArray &l) { events << l; };
+    TestClient c;
+    QVERIFY(c.connectTo(h.port));
+    QVERIFY(!c.take("CMD_sendlogininfo+1").isEmpty());
+    c.send("CMD_logininfo+1+1.0.1+" + name.replace('\xFF', '\xFE'));
+    QVERIFY(TestClient::waitFor([&] { return events.size() >= 2; }));
+    QCOMPARE(events[1], "login: slot 1 (" + shown + ")");
 }
 
 // Sixty players at once: every one hears from the host, nine with a slot,

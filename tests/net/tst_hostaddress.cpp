@@ -50,7 +50,7 @@ void TestHostAddress::refuses_data()
     QTest::newRow("empty") << "" << "enter the address";
     QTest::newRow("blank") << "   " << "enter the address";
     QTest::newRow("port only") << ":7772" << "before the port";
-    QTest::newRow("port zero") << "h:0" << "1 to 65535";
+    QTest::newRow("port zero") << "h:0" << "port in the table's address";
     QTest::newRow("port too big") << "h:65536" << "1 to 65535";
     QTest::newRow("port huge") << "h:99999999999" << "1 to 65535";
     QTest::newRow("port negative") << "h:-1" << "1 to 65535";

@@ -5,6 +5,7 @@
 #include "fakehost.h"
 #include "paths.h"
 #include "program.h"
+#include "sounds.h"
 #include "tchat.h"
 
 #include <QFile>
@@ -35,6 +36,7 @@ struct Table {
     Tchat *chat = nullptr;
     QStringList boxes;  // message boxes shown
     QStringList sounds; // sounds the player would hear
+    QStringList questions; // questions asked, each answered yes
 
     // Joins the scripted host as `name`; with seat > 0 it is logged in there.
     explicit Table(int seat = 0, const QByteArray &name = "Ann") { open({QString::fromLatin1(name), "127.0.0.1", "x"}, QString::number(host.port()), seat, name); }
@@ -43,7 +45,13 @@ struct Table {
     void open(const QStringList &args, const QString &port, int seat, const QByteArray &name)
     {
         setProgramFolder(dir.path());
+        // Tests hear no sound; they act as if a device were there.
+        SoundPlayer::deviceProbe = [] { return true; };
         Tchat::messageBox = [this](QWidget *, const QString &t) { boxes << t; };
+        Tchat::questionBox = [this](QWidget *, const QString &q) {
+            questions << q;
+            return true;
+        };
         program = std::make_unique<Program>(args, port);
         chat = program->forms.chat;
         QObject::connect(chat, &Tchat::soundRequested, [this](const QString &s) { sounds << s; });
@@ -96,5 +104,6 @@ struct Table {
     {
         program.reset();
         Tchat::messageBox = nullptr;
+        Tchat::questionBox = nullptr;
     }
 };

@@ -182,6 +182,7 @@ private slots:
     void playWithOthers();
     void playSolo();
     void windowLayout();
+    void noInstallerWhereItCannotRun();
 
 private:
     // A window wired to the test's launcher, messages and folder.
@@ -214,6 +215,8 @@ void tst_Download::init()
     m_launches.clear();
     m_messages.clear();
     m_launchResult = true;
+    // The download itself is tested as it runs where the installer can run.
+    Tdownload::installerRunsHere = true;
 }
 
 void tst_Download::cleanup()
@@ -681,6 +684,32 @@ void tst_Download::windowLayout()
     QVERIFY(dl->label_closed->isVisible());
     QVERIFY(dl->image->rect().contains(dl->label_closed->geometry()));
     QCOMPARE(dl->label_closed->text(), QStringLiteral("IS CLOSED"));
+}
+
+// Elsewhere than Windows the installer is never fetched or started: the
+// button opens our own Play with Others, and a line says why.
+void tst_Download::noInstallerWhereItCannotRun()
+{
+    Tdownload::installerRunsHere = false;
+    Forms forms;
+    Tchat chat(forms);
+    forms.chat = &chat;
+    Tplayothers others(forms);
+    forms.playothers = &others;
+    auto dl = makeWindow(forms, QStringLiteral("http://127.0.0.1:9/lobby/lobbysetup.exe"));
+    dl->show();
+    QVERIFY(!dl->offersDownload());
+    QCOMPARE(dl->getbutton->text().remove('&'), QStringLiteral("Play with Others"));
+    QVERIFY(dl->label_windowsonly->isVisible());
+    QVERIFY(dl->label_windowsonly->text().contains("for Windows"));
+    QVERIFY(!dl->abortbutton->isVisible());
+    QTest::mouseClick(dl->getbutton, Qt::LeftButton);
+    QVERIFY(!dl->downloading());
+    QCOMPARE(dl->infolabelTag(), 0);
+    QVERIFY(others.isVisible());
+    QVERIFY(!dl->isVisible());
+    QVERIFY(m_launches.isEmpty());
+    QVERIFY(!QFile::exists(dl->installerPath()));
 }
 
 QTEST_MAIN(tst_Download)

@@ -301,7 +301,7 @@ void tst_Playothers::badInput_data()
     QTest::addColumn<QString>("problem");
 
     for (const char *port : {"0", "65536", "abc", "", "-1", "7772x"})
-        QTest::addRow("host, port \"%s\"", port) << false << "Alice" << port << "port";
+        QTest::addRow("host, port \"%s\"", port) << false << "Alice" << port << "Port box";
     QTest::newRow("host, empty name") << false << "" << "7772" << "enter your name";
     QTest::newRow("host, name with \u00ff") << false << "Ann\u00ff" << "7772" << "\u00ff";
     QTest::newRow("host, control character") << false << "Ann\x01" << "7772" << "control";
@@ -310,7 +310,7 @@ void tst_Playothers::badInput_data()
     QTest::newRow("join, control character") << true << "An\x1bn" << "10.0.0.5" << "control";
     QTest::newRow("join, no address") << true << "Alice" << "" << "address";
     QTest::newRow("join, blank inside") << true << "Alice" << "my host" << "my host";
-    QTest::newRow("join, bad port") << true << "Alice" << "table.example:99999" << "port";
+    QTest::newRow("join, bad port") << true << "Alice" << "table.example:99999" << "port in the table's address";
     QTest::newRow("join, open bracket") << true << "Alice" << "[::1:7800" << "]";
     QTest::newRow("join, not found") << true << "Alice" << "nowhere.example"
                                      << "Cannot find the table address \"nowhere.example\": Host not found.";
@@ -370,6 +370,19 @@ void tst_Playothers::joinLiteral()
     QCOMPARE(readKey(QStringLiteral("Playername")), QStringLiteral("Bob"));
     QCOMPARE(readKey(QStringLiteral("Recenttables")), QStringLiteral("::1,[::1]:7800,10.0.0.5"));
     QCOMPARE(readKey(QStringLiteral("Hostport")), QStringLiteral("<missing>"));
+
+    // Return joins from the address box, and hosts from anywhere else.
+    m_launches.clear();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    w->combo_address->lineEdit()->setFocus();
+    w->combo_address->setEditText(QStringLiteral("10.0.0.6"));
+    QTest::keyClick(w->combo_address->lineEdit(), Qt::Key_Return);
+    w->edit_name->setFocus();
+    QTest::keyClick(w->edit_name, Qt::Key_Return);
+    QCOMPARE(m_launches.size(), 2);
+    QCOMPARE(m_launches[0].args, (QStringList{"Bob", "10.0.0.6", "false"}));
+    QCOMPARE(m_launches[1].args.value(2), QStringLiteral("true"));
 }
 
 void tst_Playothers::joinKeepsRestOfFile()

@@ -127,7 +127,7 @@ void TestVellocTally::showPrintsTheTable()
     const Run r = velloctally({QStringLiteral("show"), path});
     QCOMPARE(r.code, 0);
     const QList<QByteArray> lines = r.out.split('\n');
-    QCOMPARE(lines.first(), QByteArray("Your total tally: 2 games, 1 wins"));
+    QCOMPARE(lines.first(), QByteArray("Your total tally: 2 games, 1 win"));
     auto find = [&lines](const QByteArray &start) {
         for (const QByteArray &l : lines)
             if (l.startsWith(start))
