@@ -122,6 +122,23 @@ struct HostGame {
     }
 };
 
+// How slot 7 hears seat s make move m: "CMD_hepassed+s+", or the tail of
+// "CMD_heplayed+" or "CMD_double+". Taken before the move.
+QByteArray moveText(const HostGame &h, int s, const rules::Move &m)
+{
+    if (m.isPass())
+        return "CMD_hepassed+" + num(s) + "+";
+    return num(s) + "+" + num(h.trackers[s].handNumber(m.bone)) + "+" + num(m.bone) + "+" + num(m.toe) + "+"
+           + num(m.position) + "+";
+}
+
+bool heardMove(const HostGame &h, const QByteArray &move)
+{
+    return std::any_of(h.heard.begin(), h.heard.end(), [&](const QByteArray &msg) {
+        return msg == move || msg.startsWith("CMD_heplayed+" + move) || msg.startsWith("CMD_double+" + move);
+    });
+}
+
 // Where the view and the host disagree, in words; empty when they agree.
 QString trackerFault(const HostGame &h, int s)
 {
@@ -279,6 +296,7 @@ private slots:
     void sampledDealsKeepToTheView();
     void sampledDealsKeepPassesWheneverPossible();
     void strongIgnoresHiddenBones();
+    void leakingHostIsCaught();
     void playsReadFromHeuristicSeats_data();
     void playsReadFromHeuristicSeats();
     void oneLookChoices_data();
@@ -340,22 +358,18 @@ void TestPlayers::trackerFollowsHostGames()
                 const rules::Move m = players::decideStrong(v, mySeed, h.g.strongSettings);
                 if (++decisions % 3 == 0)
                     QCOMPARE(players::decideStrong(v, mySeed, h.g.strongSettings), m);
-                QByteArray expected = "CMD_hepassed+" + num(s) + "+";
                 voluntary += m.isPass() && canPlay(h.g, s);
                 if (!m.isPass()) {
                     QVERIFY2(hostTakes(h.g, m.bone, m.toe, m.position),
                              qPrintable(QStringLiteral("game %1: bone %2 on toe %3 at %4")
                                             .arg(seed).arg(m.bone).arg(m.toe).arg(m.position)));
-                    const int place = h.trackers[s].handNumber(m.bone);
-                    QCOMPARE(h.g.players[s].hand[place], m.bone);
-                    expected = num(s) + "+" + num(place) + "+" + num(m.bone) + "+" + num(m.toe) + "+" + num(m.position) + "+";
+                    QCOMPARE(h.g.players[s].hand[h.trackers[s].handNumber(m.bone)], m.bone);
                 }
+                const QByteArray expected = moveText(h, s, m);
                 QVERIFY(h.step());
                 // The host moved as the seat's own tracker says it should.
-                QVERIFY2(std::any_of(h.heard.begin(), h.heard.end(), [&](const QByteArray &msg) {
-                    return msg == expected || msg.startsWith("CMD_heplayed+" + expected)
-                           || msg.startsWith("CMD_double+" + expected);
-                }), qPrintable(QStringLiteral("game %1: the host did not play %2").arg(seed).arg(QString::fromLatin1(expected))));
+                QVERIFY2(heardMove(h, expected), qPrintable(QStringLiteral("game %1: the host did not play %2")
+                                                                .arg(seed).arg(QString::fromLatin1(expected))));
             } else if (!h.step()) {
                 break;
             }
@@ -527,6 +541,65 @@ void TestPlayers::strongIgnoresHiddenBones()
     }
     qInfo("%d strong decisions compared after %d swaps of hidden bones", compared, swaps);
     QVERIFY(compared > 500 && swaps > 10 * compared);
+}
+
+// A host that keeps the deal when it deals and lets its strong player plan
+// with it later (a seat cannot hold a value it was not dealt) moves the same
+// in both hosts of strongIgnoresHiddenBones, whose swaps come after the
+// deal; the check of trackerFollowsHostGames, the move a tracker of the
+// seat's own messages makes, catches it. The test moves for that host's
+// strong seat through the host's own handling of a play.
+void TestPlayers::leakingHostIsCaught()
+{
+    int decisions = 0, leaked = 0, caught = 0;
+    for (int game = 0; game < 6; ++game) {
+        const int seats = 2 + game % 3, leaky = 1 + game % seats;
+        const unsigned seed = unsigned(700 + game);
+        HostGame h(seats, seed, 3, {}, {leaky});
+        std::mt19937_64 strongSeeds(seed);
+        std::uint16_t notDealt[rules::Seats + 1] = {};
+        const auto keepDeal = [&] {
+            if (std::any_of(h.heard.begin(), h.heard.end(), [](const QByteArray &m) { return m.startsWith("CMD_startround+"); }))
+                for (int s = 1; s <= seats; ++s) {
+                    notDealt[s] = 0;
+                    for (int v = 0; v <= 9; ++v)
+                        if (!(setOf(h.g.players[s].hand) & rules::withValue(v)))
+                            notDealt[s] |= std::uint16_t(1 << v);
+                }
+        };
+        keepDeal();
+        int guard = 0;
+        while (h.g.gamerunning && ++guard < 100000) {
+            const int s = h.g.whoseturn;
+            if (h.g.turnopen && s == leaky && h.trackers[s].myTurn()) {
+                players::TableView v = h.trackers[s].view();
+                const std::uint64_t mySeed = strongSeeds();
+                const rules::Move fair = players::decideStrong(v, mySeed);
+                for (int o = 1; o <= seats; ++o)
+                    if (o != s)
+                        v.cannotHold[o] |= notDealt[o];
+                const rules::Move m = players::decideStrong(v, mySeed);
+                const QByteArray expected = moveText(h, s, fair);
+                h.heard.clear();
+                h.g.dispatch(s, m.isPass() ? "CMD_hepasses+" + num(s) + "+"
+                                           : "CMD_playbone+" + num(s) + "+" + num(h.trackers[s].handNumber(m.bone)) + "+"
+                                                 + num(m.toe) + "+" + num(m.position) + "+");
+                ++decisions;
+                leaked += !(m == fair);
+                caught += !heardMove(h, expected);
+                continue;
+            }
+            if (!h.step())
+                break;
+            keepDeal();
+        }
+        QVERIFY(!h.g.gamerunning);
+        QCOMPARE(h.refusals, 0);
+    }
+    qInfo("%d decisions of a leaking host, %d of them caught", decisions, caught);
+    QVERIFY(decisions > 100);
+    QVERIFY(caught > 0);
+    QCOMPARE(caught, leaked); // and only those the leak changed
 }
 
 void TestPlayers::playsReadFromHeuristicSeats_data()
