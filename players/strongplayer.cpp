@@ -52,15 +52,10 @@ struct Playout {
     const StrongSettings &settings;
     const TableView &view;
     bool late; // measured partly against the leading opponent's total
-    int noise[rules::Seats + 1];
 
-    Playout(const StrongSettings &s, const TableView &v, const int *extraNoise)
-        : settings(s), view(v), late(v.round.seatsInGame() >= s.lateSeats && v.game.lastRounds(s.lateRounds))
+    Playout(const StrongSettings &s, const TableView &v)
+        : settings(s), view(v), late(v.round.seatsInGame() >= 3 && v.game.lastRounds(s.lateRounds))
     {
-        for (int seat = 0; seat <= rules::Seats; ++seat)
-            noise[seat] = std::min(90, s.noise + extraNoise[seat]);
-        if (s.selfNoise >= 0)
-            noise[v.me] = s.selfNoise;
     }
 
     // Lower is better: this seat's round score against the others' mean
@@ -83,36 +78,12 @@ struct Playout {
                 leader = total;
             any = true;
         }
-        const double result = mine - (n ? double(others) * settings.othersWeight / 100 / n : 0.0);
+        const double result = mine - (n ? double(others) / n : 0.0);
         if (!late || !any)
             return result;
-        if (settings.winWeight > 0)
-            return result - settings.winWeight * winChance(p);
         // What the game's totals would be: the gap to the one who leads.
         const int gap = view.game.total[me] + mine - leader;
         return (result * (100 - settings.leader) + gap * settings.leader) / 100.0;
-    }
-
-    double winChance(const Position &p) const
-    {
-        const int me = view.me;
-        const int left = std::max(0, view.game.rounds - view.game.round);
-        const int mine = view.game.total[me] + p.roundScore(me);
-        double chance = 1;
-        int tied = 1;
-        for (int s = 1; s <= rules::Seats; ++s) {
-            if (s == me || !p.inRound(s))
-                continue;
-            const int gap = view.game.total[s] + p.roundScore(s) - mine;
-            if (left == 0) {
-                if (gap < 0)
-                    return 0;
-                tied += gap == 0;
-            } else {
-                chance *= 0.5 * std::erfc(-gap / (settings.spread * std::sqrt(double(left)) * M_SQRT2));
-            }
-        }
-        return left == 0 ? 1.0 / tied : chance;
     }
 
     double run(Position p, Knowledge k, rules::Random &rng) const
@@ -120,7 +91,7 @@ struct Playout {
         // Every bone laid or pass round brings the end nearer; the guard
         // only bounds a broken position.
         for (int guard = 0; !p.over && guard < 400; ++guard) {
-            const Move m = heuristicMove(p, k, settings.weights, &rng, noise[p.turn]);
+            const Move m = heuristicMove(p, k, settings.weights, &rng, settings.noise);
             k.note(p, m);
             p.play(m);
         }
@@ -162,9 +133,6 @@ public:
     }
 
     const std::vector<Position> &pool() const { return m_pool; }
-    // More noise in the playouts for a seat whose plays the heuristic
-    // explains badly even in the likely deals: it plays some other way.
-    const int *extraNoise() const { return m_extraNoise; }
 
 private:
     void chain(const PlayReader &reader, const StrongSettings &settings, std::uint64_t seed)
@@ -178,7 +146,6 @@ private:
         int seat[Holders];
         BoneSet held[Holders], allowed[Holders];
         int regret[Holders] = {}, reading[Holders];
-        long long regretSum[Holders] = {};
         int m = 0, readers = 0;
         BoneSet dealt = 0;
         for (int s = 1; s <= rules::Seats; ++s)
@@ -221,24 +188,15 @@ private:
                 }
             }
             if (step >= burn && (step - burn) % every == every - 1) {
-                for (int h = 0; h < m; ++h) {
+                for (int h = 0; h < m; ++h)
                     deal.hand[seat[h]] = held[h];
-                    regretSum[h] += regret[h];
-                }
                 m_pool.push_back(deal);
             }
-        }
-        // The regret per play in the pool, taken towards none over two
-        // plays more, so that one odd play early in a round says little.
-        for (int h = 0; h < m && !m_pool.empty(); ++h) {
-            const double perPlay = double(regretSum[h]) / double(m_pool.size()) / (reader.plays(seat[h]) + 2);
-            m_extraNoise[seat[h]] = int(perPlay * settings.modelRegret / 10);
         }
     }
 
     const TableView &m_view;
     std::vector<Position> m_pool;
-    int m_extraNoise[rules::Seats + 1] = {};
 };
 
 } // namespace
@@ -386,9 +344,9 @@ Move decideStrong(const TableView &view, std::uint64_t seed, const StrongSetting
     // with the same dice, so luck cancels between them, and the better half
     // goes on to more deals. The budget grows with the candidates up to a
     // ceiling that keeps a decision within a few milliseconds.
+    const Playout playout(settings, view);
     const Knowledge known = Knowledge::of(view);
     const Deals deals(view, settings, seed);
-    const Playout playout(settings, view, deals.extraNoise());
     int rounds = 1;
     while ((1 << rounds) < c)
         ++rounds;

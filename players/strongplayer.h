@@ -20,7 +20,7 @@ namespace players {
 
 // The tunable numbers, listed once so a benchmark can set them by name.
 #define VELLOC_STRONG_SETTINGS(X)                                                                                      \
-    X(determinizations) X(maxWork) X(noise) X(mayPass) X(readPool) X(readSteps) X(temperature) X(modelRegret) X(lateRounds) X(leader) X(lateSeats) X(winWeight) X(spread) X(selfNoise) X(othersWeight)
+    X(determinizations) X(maxWork) X(noise) X(mayPass) X(readPool) X(readSteps) X(temperature) X(lateRounds) X(leader)
 
 struct StrongSettings {
     int determinizations = 300; // playouts per candidate move
@@ -39,18 +39,10 @@ struct StrongSettings {
     int readPool = 256;
     int readSteps = 5;
     int temperature = 20;
-    // Tenths of a percent more playout noise for a seat per point of the
-    // heuristic's regret over each of its plays in the read deals.
-    int modelRegret = 0;
     // Rounds at the end of a game of three or more seats in which a result
     // counts against the leading opponent's total ...
     int lateRounds = 2;
     int leader = 50; // ... with this percent of the weight, the round's mean the rest
-    int lateSeats = 3;
-    int winWeight = 0;
-    int spread = 17;
-    int selfNoise = -1;
-    int othersWeight = 100;
     HeuristicWeights weights; // how every seat plays in the playouts
 };
 
