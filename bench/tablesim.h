@@ -156,19 +156,29 @@ struct StrongSeat : Player {
 };
 
 // The processor time of each decision of another player, in milliseconds.
+// A decision depends on its view and seed only, so with `tries` above one
+// it is made that many times and the least time kept: on a shared machine
+// the slowest single timing says more about the neighbours than the work.
 struct Timing {
     std::vector<double> ms;
+    int tries = 1;
 };
 
 template <class Inner>
 struct TimedSeat : Inner, Timing {
     Move move(const TableView &v, std::uint64_t seed) override
     {
-        timespec a{}, b{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &a);
-        const Move m = Inner::move(v, seed);
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &b);
-        ms.push_back(double(b.tv_sec - a.tv_sec) * 1e3 + double(b.tv_nsec - a.tv_nsec) / 1e6);
+        Move m;
+        double least = 0;
+        for (int i = 0; i < std::max(1, tries); ++i) {
+            timespec a{}, b{};
+            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &a);
+            m = Inner::move(v, seed);
+            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &b);
+            const double ms1 = double(b.tv_sec - a.tv_sec) * 1e3 + double(b.tv_nsec - a.tv_nsec) / 1e6;
+            least = i == 0 ? ms1 : std::min(least, ms1);
+        }
+        ms.push_back(least);
         return m;
     }
 };

@@ -3,11 +3,12 @@
 // deals of their own: the strength benchmark reports on other deals, so
 // what was tuned here is not what is measured there.
 //
-// tune_players [seats=2] [games=1000] [threads=1] [deals=N] a=KIND b=KIND [a.NAME=V ...] [b.NAME=V ...]
+// tune_players [seats=2] [games=1000] [threads=1] [deals=N] [tries=1] a=KIND b=KIND [a.NAME=V ...] [b.NAME=V ...]
 //   Player a in one seat, b in all the others; each deal is played once
 //   with a in every seat. KIND: normal, greedy, heuristic, strong, shipped.
 //   NAME: a heuristic weight, a strong setting, or w.WEIGHT for the weights
-//   of the strong player's playouts.
+//   of the strong player's playouts. tries: times a's strong decisions are
+//   each timed, the least kept (see tablesim.h).
 // tune_players descend [seats=2] [games=4000] [threads=1] [a.NAME=V ...]
 //   Coordinate descent of the heuristic's weights against the best so far.
 // Not run by bench/run.sh; keep runs small on a shared machine (nice, one thread).
@@ -37,6 +38,7 @@ struct ShippedSeat : Player {
 
 struct Side {
     std::string kind = "heuristic";
+    int tries = 1; // timings of each strong decision, the least kept
     players::HeuristicWeights weights;
     players::StrongSettings strong;
 
@@ -51,6 +53,7 @@ struct Side {
         if (kind == "strong") {
             auto p = std::make_unique<TimedSeat<StrongSeat>>();
             p->settings = strong;
+            p->tries = tries;
             return p;
         }
         auto p = std::make_unique<HeuristicSeat>();
@@ -223,6 +226,8 @@ int main(int argc, char **argv)
             threads = std::max(1, std::atoi(value.c_str()));
         else if (name == "deals")
             deals = TuningDeals + std::strtoull(value.c_str(), nullptr, 10);
+        else if (name == "tries")
+            a.tries = std::atoi(value.c_str());
         else if (name == "a")
             a.kind = value;
         else if (name == "b")
