@@ -38,7 +38,7 @@ struct StrongSettings {
     // point of the heuristic's regret over the plays: by exp(-regret / temperature).
     int readPool = 256;
     int readSteps = 5;
-    int temperature = 20;
+    int temperature = 10;
     // Rounds at the end of a game of three or more seats in which a result
     // counts against the leading opponent's total ...
     int lateRounds = 2;
