@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the project and runs every benchmark, printing its figures.
-# Needs port 7772 free (the solo program's host) and takes about a minute.
+# Needs port 7772 free (the solo program's host) and takes up to ten minutes,
+# nearly all of it the strength benchmark on two cores.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${VELLOC_BUILD_DIR:-$top/build}"

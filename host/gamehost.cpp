@@ -19,6 +19,7 @@ const char *const botNames[] = {"", "", "Klot", "Klock", "Kling", "Klick", "Kraz
 
 GameHost::GameHost(HostLink &link, unsigned seed) : m_link(link), m_rng(seed)
 {
+    reseedStrong(seed * 0x9E3779B97F4A7C15ull + 21);
     for (int s = 2; s <= maxseats; ++s)
         players[s].botname = botNames[s];
     for (int s = 1; s <= maxseats; ++s)

@@ -94,6 +94,9 @@ public:
     // players from moving at all (computerTick still moves when called).
     void holdComputers(bool on) { m_computersHeld = on; }
     void reseed(unsigned seed) { m_rng.seed(seed); }
+    // The strong players draw their seeds from a generator of their own, so
+    // nothing they are handed comes from the stream that shuffles the bones.
+    void reseedStrong(std::uint64_t seed) { m_strongRng.seed(seed); }
 
     // The computer players. Level 1 is the first-fit player every table
     // knows, 2 the strong one that plans. Computer players 1 means seat 2
@@ -218,6 +221,7 @@ private:
 
     HostLink &m_link;
     std::mt19937 m_rng;
+    std::mt19937_64 m_strongRng;
     int m_botDelay = DefaultBotDelay;
     bool m_dedicated = false;
     bool m_closingAll = false;

@@ -77,7 +77,7 @@ bool GameHost::strongplay(int seat)
     const players::TableTracker &t = m_trackers[seat];
     if (!t.myTurn())
         return false;
-    const std::uint64_t seed = (std::uint64_t(m_rng()) << 32) | m_rng();
+    const std::uint64_t seed = m_strongRng();
     const rules::Move m = players::decideStrong(t.view(), seed, strongSettings);
     if (m.isPass()) {
         pass(seat);

@@ -1,7 +1,11 @@
 #include "strongplayer.h"
 
+#include "handreading.h"
+
 #include <algorithm>
 #include <bit>
+#include <cmath>
+#include <vector>
 
 namespace players {
 
@@ -23,27 +27,13 @@ std::uint64_t mix(std::uint64_t x)
 
 inline int lowestBone(BoneSet s) { return std::countr_zero(s) + 1; }
 
-// The k-th bone (from 0) of a set.
-int nthBone(BoneSet s, int k)
-{
-    for (; k > 0; --k)
-        s &= s - 1;
-    return lowestBone(s);
-}
-
 struct Tables {
-    BoneSet of[10] = {};       // bones with pip value v
-    BoneSet pipsAre[19] = {};  // bones whose two values add to n
-    BoneSet doubles = 0;
+    BoneSet of[10] = {}; // bones with pip value v
     constexpr Tables()
     {
         for (int b = 1; b <= rules::BoneCount; ++b) {
-            const BoneSet m = BoneSet(1) << (b - 1);
-            of[gettopnum(b)] |= m;
-            of[getbotnum(b)] |= m;
-            pipsAre[gettopnum(b) + getbotnum(b)] |= m;
-            if (gettopnum(b) == getbotnum(b))
-                doubles |= m;
+            of[gettopnum(b)] |= BoneSet(1) << (b - 1);
+            of[getbotnum(b)] |= BoneSet(1) << (b - 1);
         }
     }
 };
@@ -58,144 +48,155 @@ BoneSet forbiddenFor(std::uint16_t cannotHold)
     return s;
 }
 
-// The first empty toe in mode 1 (they are all alike), else 0.
-int emptyToe(const Position &p)
-{
-    for (int t = 1; t <= rules::Toes; ++t)
-        if (p.length[t] == 0)
-            return t;
-    return 0;
-}
-
-// The bones of a hand that fit each toe in mode 2, and all of them.
-struct Fits {
-    BoneSet toe[rules::Toes + 1] = {};
-    BoneSet any = 0;
-};
-
-Fits fitsOf(const Position &p, BoneSet hand)
-{
-    Fits f;
-    for (int t = 1; t <= rules::Toes; ++t)
-        if (p.length[t] < rules::Positions) {
-            f.toe[t] = hand & tables.of[p.end[t]];
-            f.any |= f.toe[t];
-        }
-    return f;
-}
-
-Move place(const Position &p, int bone, const Fits &f, rules::Random &rng)
-{
-    // A bone that fits two toes goes to either: the open value left behind
-    // differs, and the playout should not always favour the same one.
-    int toes[rules::Toes];
-    int n = 0;
-    for (int t = 1; t <= rules::Toes; ++t)
-        if (f.toe[t] & rules::bit(bone))
-            toes[n++] = t;
-    const int t = toes[n > 1 ? rng.below(n) : 0];
-    return Move{std::int8_t(bone), std::int8_t(t), std::int8_t(p.length[t] + 1)};
-}
-
-// The host's first-fit player as the table sees it: a toe from a random
-// one on, the first bone by hand place (any of the fitting ones, since the
-// places are not known).
-Move firstFitLike(const Position &p, rules::Random &rng)
-{
-    const BoneSet hand = p.hand[p.turn];
-    if (p.mode == 1) {
-        const BoneSet fits = hand & tables.of[p.spinner];
-        if (!fits)
-            return {};
-        return Move{std::int8_t(nthBone(fits, rng.below(std::popcount(fits)))), std::int8_t(emptyToe(p)), 1};
-    }
-    const int t0 = 1 + rng.below(rules::Toes);
-    for (int k = 0; k < rules::Toes; ++k) {
-        const int t = (t0 + k - 1) % rules::Toes + 1;
-        if (p.length[t] >= rules::Positions)
-            continue;
-        if (const BoneSet fits = hand & tables.of[p.end[t]])
-            return Move{std::int8_t(nthBone(fits, rng.below(std::popcount(fits)))), std::int8_t(t),
-                        std::int8_t(p.length[t] + 1)};
-    }
-    return {};
-}
-
-// A thoughtful player in a hurry: now and then any bone, else a double
-// when it has one (it restarts the board on a value it chose), else the
-// heaviest bone (heavy bones cost the most at the round's end).
-Move greedy(const Position &p, rules::Random &rng, int randomPercent)
-{
-    const BoneSet hand = p.hand[p.turn];
-    if (p.mode == 1) {
-        const BoneSet fits = hand & tables.of[p.spinner];
-        if (!fits)
-            return {};
-        int bone;
-        if (rng.below(100) < randomPercent) {
-            bone = nthBone(fits, rng.below(std::popcount(fits)));
-        } else {
-            int n = 18;
-            while (!(fits & tables.pipsAre[n]))
-                --n;
-            bone = lowestBone(fits & tables.pipsAre[n]);
-        }
-        return Move{std::int8_t(bone), std::int8_t(emptyToe(p)), 1};
-    }
-    const Fits f = fitsOf(p, hand);
-    if (!f.any)
-        return {};
-    int bone;
-    if (rng.below(100) < randomPercent) {
-        bone = nthBone(f.any, rng.below(std::popcount(f.any)));
-    } else if (f.any & tables.doubles) {
-        bone = lowestBone(f.any & tables.doubles);
-    } else {
-        int n = 18;
-        while (!(f.any & tables.pipsAre[n]))
-            --n;
-        bone = lowestBone(f.any & tables.pipsAre[n]);
-    }
-    return place(p, bone, f, rng);
-}
-
 struct Playout {
     const StrongSettings &settings;
-    int me;
+    const TableView &view;
+    bool late; // measured partly against the leading opponent's total
 
-    // Our own seat plays the quick thoughtful way; the others are taken for
-    // the host's first-fit player, the computer player every table knows.
-    Move step(const Position &p, rules::Random &rng) const
+    Playout(const StrongSettings &s, const TableView &v)
+        : settings(s), view(v), late(v.round.seatsInGame() >= 3 && v.game.lastRounds(s.lateRounds))
     {
-        return p.turn == me ? greedy(p, rng, settings.ownRandom) : firstFitLike(p, rng);
     }
 
     // Lower is better: this seat's round score against the others' mean
-    // (the lowest total wins the game).
+    // (the lowest total wins the game), late in the game partly against
+    // the total of the opponent who leads.
     double outcome(const Position &p) const
     {
-        int mine = 0, others = 0, n = 0;
+        const int me = view.me;
+        const int mine = p.roundScore(me);
+        int others = 0, n = 0, leader = 0;
+        bool any = false;
         for (int s = 1; s <= rules::Seats; ++s) {
-            if (!p.inRound(s))
+            if (s == me || !p.inRound(s))
                 continue;
-            if (s == me) {
-                mine = p.roundScore(s);
-            } else {
-                others += p.roundScore(s);
-                ++n;
-            }
+            const int score = p.roundScore(s);
+            others += score;
+            ++n;
+            const int total = view.game.total[s] + score;
+            if (!any || total < leader)
+                leader = total;
+            any = true;
         }
-        return mine - (n ? double(others) / n : 0.0);
+        const double result = mine - (n ? double(others) / n : 0.0);
+        if (!late || !any)
+            return result;
+        // What the game's totals would be: the gap to the one who leads.
+        const int gap = view.game.total[me] + mine - leader;
+        return (result * (100 - settings.leader) + gap * settings.leader) / 100.0;
     }
 
-    double run(Position p, rules::Random &rng) const
+    double run(Position p, Knowledge k, rules::Random &rng) const
     {
         // Every bone laid or pass round brings the end nearer; the guard
         // only bounds a broken position.
-        for (int guard = 0; !p.over && guard < 400; ++guard)
-            p.play(step(p, rng));
+        for (int guard = 0; !p.over && guard < 400; ++guard) {
+            const Move m = heuristicMove(p, k, settings.weights, &rng, settings.noise);
+            k.note(p, m);
+            p.play(m);
+        }
         return outcome(p);
     }
+};
+
+// The k-th bone (from 0) of a set.
+int nthBone(BoneSet s, int k)
+{
+    for (; k > 0; --k)
+        s &= s - 1;
+    return lowestBone(s);
+}
+
+// The deals the playouts are played on. Sampled afresh for each, unless
+// the other seats' plays can be read: then drawn from a pool of deals that
+// follows how well each explains those plays. The pool comes from a chain:
+// one sample, then bones swapped between two holders (keeping every pass),
+// a swap kept with the Metropolis rule on the plays' regret, and every few
+// swaps a deal into the pool.
+class Deals {
+public:
+    Deals(const TableView &view, const StrongSettings &settings, std::uint64_t seed) : m_view(view)
+    {
+        if (settings.readPool > 0 && settings.readSteps > 0 && settings.temperature > 0) {
+            const PlayReader reader(view, settings.weights);
+            if (reader.active())
+                chain(reader, settings, seed);
+        }
+    }
+
+    bool next(rules::Random &rng, Position &out) const
+    {
+        if (m_pool.empty())
+            return sampleDeal(m_view, rng, out);
+        out = m_pool[std::size_t(rng.below(int(m_pool.size())))];
+        return true;
+    }
+
+    const std::vector<Position> &pool() const { return m_pool; }
+
+private:
+    void chain(const PlayReader &reader, const StrongSettings &settings, std::uint64_t seed)
+    {
+        rules::Random rng(seed ^ 0xC4A1'0000'0000ull);
+        Position deal;
+        if (!sampleDeal(m_view, rng, deal))
+            return;
+        const double perRegret = -1.0 / settings.temperature;
+        const BoneSet pool = m_view.unseen();
+        int seat[Holders];
+        BoneSet held[Holders], allowed[Holders];
+        int regret[Holders] = {}, reading[Holders];
+        int m = 0, readers = 0;
+        BoneSet dealt = 0;
+        for (int s = 1; s <= rules::Seats; ++s)
+            if (s != m_view.me && m_view.round.inRound(s)) {
+                seat[m] = s;
+                held[m] = deal.hand[s];
+                dealt |= held[m];
+                allowed[m] = pool & ~forbiddenFor(m_view.cannotHold[s]);
+                regret[m] = reader.regret(s, held[m]);
+                if (reader.reads(s))
+                    reading[readers++] = m;
+                ++m;
+            }
+        // The last holder keeps the bones nobody was dealt.
+        seat[m] = 0;
+        held[m] = pool & ~dealt;
+        allowed[m] = pool;
+        const int holders = m + 1;
+        const int every = settings.readSteps;
+        const int burn = 4 * every;
+        const int steps = burn + settings.readPool * every;
+        m_pool.reserve(std::size_t(settings.readPool));
+        for (int step = 0; step < steps; ++step) {
+            const int a = reading[rng.below(readers)];
+            int b = rng.below(holders - 1);
+            b += b >= a;
+            if (held[a] && held[b]) {
+                const BoneSet x = rules::bit(nthBone(held[a], rng.below(std::popcount(held[a]))));
+                const BoneSet y = rules::bit(nthBone(held[b], rng.below(std::popcount(held[b]))));
+                if ((allowed[b] & x) && (allowed[a] & y)) {
+                    const BoneSet na = held[a] ^ x ^ y, nb = held[b] ^ x ^ y;
+                    const int ra = reader.regret(seat[a], na), rb = seat[b] ? reader.regret(seat[b], nb) : 0;
+                    const int worse = ra + rb - regret[a] - regret[b];
+                    if (worse <= 0 || double(rng.next() >> 11) * 0x1.0p-53 < std::exp(perRegret * worse)) {
+                        held[a] = na;
+                        held[b] = nb;
+                        regret[a] = ra;
+                        regret[b] = rb;
+                    }
+                }
+            }
+            if (step >= burn && (step - burn) % every == every - 1) {
+                for (int h = 0; h < m; ++h)
+                    deal.hand[seat[h]] = held[h];
+                m_pool.push_back(deal);
+            }
+        }
+    }
+
+    const TableView &m_view;
+    std::vector<Position> m_pool;
 };
 
 } // namespace
@@ -306,6 +307,11 @@ bool sampleDeal(const TableView &view, rules::Random &rng, Position &out)
     return true;
 }
 
+std::vector<Position> readDeals(const TableView &view, std::uint64_t seed, const StrongSettings &settings)
+{
+    return Deals(view, settings, seed).pool();
+}
+
 Move decideStrong(const TableView &view, std::uint64_t seed, const StrongSettings &settings)
 {
     const Position &round = view.round;
@@ -327,6 +333,10 @@ Move decideStrong(const TableView &view, std::uint64_t seed, const StrongSetting
         if (!seen)
             cands[c++] = all[i];
     }
+    // Passing is allowed with a bone that fits: it may end a round that
+    // stands well, or keep a value back.
+    if (settings.mayPass)
+        cands[c++] = Move{};
     if (c == 1)
         return cands[0];
 
@@ -334,11 +344,18 @@ Move decideStrong(const TableView &view, std::uint64_t seed, const StrongSetting
     // with the same dice, so luck cancels between them, and the better half
     // goes on to more deals. The budget grows with the candidates up to a
     // ceiling that keeps a decision within a few milliseconds.
-    const Playout playout{settings, view.me};
+    const Playout playout(settings, view);
+    const Knowledge known = Knowledge::of(view);
+    const Deals deals(view, settings, seed);
     int rounds = 1;
     while ((1 << rounds) < c)
         ++rounds;
-    const int budget = std::max(c, std::min(settings.determinizations * c, settings.maxPlayouts));
+    int inHands = 0;
+    for (int s = 1; s <= rules::Seats; ++s)
+        if (round.inRound(s))
+            inHands += s == view.me ? std::popcount(round.hand[s]) : std::max(0, view.handCount[s]);
+    const int budget
+        = std::max(c, std::min(settings.determinizations * c, settings.maxWork * 1000 / std::max(inHands, 8)));
     double total[rules::MaxMoves] = {};
     int alive[rules::MaxMoves];
     for (int i = 0; i < c; ++i)
@@ -347,17 +364,19 @@ Move decideStrong(const TableView &view, std::uint64_t seed, const StrongSetting
     std::uint64_t d = 0;
     Position deal;
     for (int r = 0; r < rounds && a > 1; ++r) {
-        const int deals = std::max(1, budget / (a * rounds));
-        for (int j = 0; j < deals; ++j, ++d) {
+        const int perRound = std::max(1, budget / (a * rounds));
+        for (int j = 0; j < perRound; ++j, ++d) {
             rules::Random dealRng(seed ^ mix(d));
-            if (!sampleDeal(view, dealRng, deal))
+            if (!deals.next(dealRng, deal))
                 return cands[0];
             const std::uint64_t dice = dealRng.next();
             for (int i = 0; i < a; ++i) {
                 Position p = deal;
+                Knowledge k = known;
+                k.note(p, cands[alive[i]]);
                 p.play(cands[alive[i]]);
                 rules::Random rng(dice);
-                total[alive[i]] += playout.run(p, rng);
+                total[alive[i]] += playout.run(p, k, rng);
             }
         }
         std::stable_sort(alive, alive + a, [&](int x, int y) { return total[x] < total[y]; });

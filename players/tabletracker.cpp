@@ -1,5 +1,7 @@
 #include "tabletracker.h"
 
+#include <algorithm>
+
 namespace players {
 
 namespace {
@@ -34,6 +36,25 @@ void TableTracker::setSeat(int seat)
     std::fill(std::begin(m_handNumber), std::end(m_handNumber), 0);
 }
 
+void TableTracker::clearRound()
+{
+    const TableView::Game game = m_view.game;
+    setSeat(m_view.me);
+    m_view.game = game;
+}
+
+void TableTracker::record(int seat, int bone, int toe)
+{
+    int &n = m_view.historyLength;
+    if (n < 0)
+        return;
+    if (n == TableView::MaxHistory) {
+        n = -1;
+        return;
+    }
+    m_view.history[n++] = {std::int8_t(seat), std::int8_t(bone), std::int8_t(toe)};
+}
+
 bool TableTracker::myTurn() const { return m_view.valid && m_view.round.turn == m_view.me && !m_doublePending; }
 
 int TableTracker::handNumber(int bone) const
@@ -57,8 +78,8 @@ void TableTracker::observe(const TableMessage &message)
             return;
         const int spinnerBone = f[1].toInt();
         const int each = f[2].toInt();
-        const int seat = me;
-        setSeat(seat);
+        clearRound();
+        v.game.round = f[0].toInt();
         if (!bones::valid(spinnerBone) || !bones::isdouble(spinnerBone))
             return;
         r.spinner = std::int8_t(gettopnum(spinnerBone));
@@ -71,6 +92,7 @@ void TableTracker::observe(const TableMessage &message)
             }
         }
         v.gone = rules::bit(spinnerBone);
+        v.firstSpinner = spinnerBone;
         m_each = each;
         m_doublePending = false;
         v.valid = true;
@@ -116,6 +138,7 @@ void TableTracker::observe(const TableMessage &message)
         r.passed = 0;
         v.gone |= rules::bit(bone);
         v.handCount[seat] = f[6].toInt();
+        record(seat, bone, toe);
         if (seat == me) {
             r.hand[me] &= ~rules::bit(bone);
             (void)handnum;
@@ -128,6 +151,7 @@ void TableTracker::observe(const TableMessage &message)
             return;
         v.gone |= rules::bit(bone);
         v.handCount[seat] = f[6].toInt();
+        record(seat, bone, f[3].toInt());
         if (seat == me)
             r.hand[me] &= ~rules::bit(bone);
         // The board restarts around it a moment later.
@@ -150,11 +174,31 @@ void TableTracker::observe(const TableMessage &message)
         if (seat == r.turn)
             v.cannotHold[seat] |= std::uint16_t(m_offeredValues);
         r.passed |= std::uint8_t(1u << seat);
+        record(seat, 0, 0);
     } else if (name == "CMD_endround" || name == "CMD_startgame" || name == "CMD_gamestats") {
         // Between rounds, and for a latecomer who cannot know the hand
         // counts, there is nothing to plan with until the next round.
-        const int seat = me;
-        setSeat(seat);
+        clearRound();
+        TableView::Game &game = v.game;
+        if (name == "CMD_startgame") {
+            game = {};
+            // The host's reading of the rounds field: a sign and digits, or 3.
+            const QByteArrayView text = f.size() > 1 ? f[1] : QByteArrayView();
+            bool number = !text.isEmpty();
+            for (qsizetype i = 0; i < text.size() && number; ++i)
+                number = (text[i] >= '0' && text[i] <= '9') || (i == 0 && (text[i] == '-' || text[i] == '+'));
+            const int rounds = number ? text.toInt(&number) : 3;
+            game.rounds = number ? std::clamp(rounds, 3, 10) : 3;
+        } else if (name == "CMD_endround") {
+            for (qsizetype i = 1; i + 2 < f.size(); i += 3)
+                if (const int s = f[i].toInt(); s >= 1 && s <= rules::Seats)
+                    game.total[s] = f[i + 2].toInt();
+        } else if (f.size() >= 11) {
+            game.round = f[1].toInt();
+            game.rounds = f[2].toInt();
+            for (int s = 1; s <= rules::Seats; ++s)
+                game.total[s] = f[4 + s].toInt();
+        }
     }
 }
 

@@ -40,6 +40,8 @@ public:
     int handNumber(int bone) const;
 
 private:
+    void clearRound(); // a new round, or none: the game's totals stay
+    void record(int seat, int bone, int toe);
     TableView m_view;
     int m_handNumber[rules::BoneCount + 1] = {};
     int m_offeredValues = 0; // value bits the current turn offers

@@ -3,6 +3,8 @@
 // player only makes plays the host accepts, never reads a bone its seat
 // cannot see, and a solo game against five strong players runs to its end.
 #include "bones.h"
+#include "handreading.h"
+#include "heuristic.h"
 #include "position.h"
 #include "strongplayer.h"
 #include "synclink.h"
@@ -73,7 +75,9 @@ struct HostGame {
     int refusals = 0;
     int doubles = 0, blocked = 0, wentOut = 0;
 
-    HostGame(int seatCount, unsigned seed, int rounds, const QList<int> &strong) : g(link, seed), seats(seatCount)
+    // Seats in `own` are left to the test to play; the computer plays the rest.
+    HostGame(int seatCount, unsigned seed, int rounds, const QList<int> &strong, const QList<int> &own = {})
+        : g(link, seed), seats(seatCount)
     {
         link.host = &g;
         g.setBotDelay(1);
@@ -102,7 +106,8 @@ struct HostGame {
         g.dispatch(1, "CMD_startgame+P1+" + num(rounds) + "+1+");
         // Seat 1 has the turn: it starts watching last, and the turn moves on.
         for (int s = seats; s >= 1; --s)
-            g.dispatch(s, "CMD_justwatch+" + num(s) + "+1");
+            if (!own.contains(s))
+                g.dispatch(s, "CMD_justwatch+" + num(s) + "+1");
     }
 
     bool strongToMove() const
@@ -116,6 +121,23 @@ struct HostGame {
         return link.fireOne();
     }
 };
+
+// How slot 7 hears seat s make move m: "CMD_hepassed+s+", or the tail of
+// "CMD_heplayed+" or "CMD_double+". Taken before the move.
+QByteArray moveText(const HostGame &h, int s, const rules::Move &m)
+{
+    if (m.isPass())
+        return "CMD_hepassed+" + num(s) + "+";
+    return num(s) + "+" + num(h.trackers[s].handNumber(m.bone)) + "+" + num(m.bone) + "+" + num(m.toe) + "+"
+           + num(m.position) + "+";
+}
+
+bool heardMove(const HostGame &h, const QByteArray &move)
+{
+    return std::any_of(h.heard.begin(), h.heard.end(), [&](const QByteArray &msg) {
+        return msg == move || msg.startsWith("CMD_heplayed+" + move) || msg.startsWith("CMD_double+" + move);
+    });
+}
 
 // Where the view and the host disagree, in words; empty when they agree.
 QString trackerFault(const HostGame &h, int s)
@@ -139,6 +161,11 @@ QString trackerFault(const HostGame &h, int s)
         return QStringLiteral("spinner, mode or turn");
     if (h.trackers[s].myTurn() != (g.whoseturn == s))
         return QStringLiteral("whose turn");
+    if (v.game.round != g.roundnum || v.game.rounds != g.roundstoplay)
+        return QStringLiteral("round %1 of %2").arg(v.game.round).arg(v.game.rounds);
+    int played[rules::Seats + 1] = {};
+    for (int i = 0; i < v.historyLength; ++i)
+        played[v.history[i].seat] += v.history[i].bone != 0;
     BoneSet hands = 0;
     for (int p = 1; p <= rules::Seats; ++p) {
         const tplayer &pl = g.players[p];
@@ -152,10 +179,15 @@ QString trackerFault(const HostGame &h, int s)
             return QStringLiteral("knows seat %1's hand").arg(p);
         if (v.handCount[p] != rules::countOf(hand))
             return QStringLiteral("seat %1 holds %2, view says %3").arg(p).arg(rules::countOf(hand)).arg(v.handCount[p]);
+        if (v.game.total[p] != pl.totalscore)
+            return QStringLiteral("seat %1's total").arg(p);
+        if (v.historyLength < 0 || played[p] + v.handCount[p] != g.bonesEach(g.seatsInGame()))
+            return QStringLiteral("seat %1's plays").arg(p);
         if (bool((r.passed >> p) & 1) != pl.passed)
             return QStringLiteral("seat %1's pass").arg(p);
-        // Computer players pass only when they cannot play.
-        if (hand & withValues(v.cannotHold[p]))
+        // The first-fit player passes only when it cannot play (the strong
+        // one may pass with a bone that fits).
+        if (g.computerLevel(p) != GameHost::Strong && (hand & withValues(v.cannotHold[p])))
             return QStringLiteral("seat %1 holds a value it is said to have passed on").arg(p);
     }
     BoneSet undealt = 0;
@@ -240,6 +272,10 @@ BoneSet bonesOf(std::initializer_list<std::pair<int, int>> pairs)
     return s;
 }
 
+// A bone as its two values, in either order.
+using Pair = std::pair<int, int>;
+using Pairs = QList<Pair>;
+
 // Bits of values.
 std::uint16_t values(std::initializer_list<int> vs)
 {
@@ -260,6 +296,13 @@ private slots:
     void sampledDealsKeepToTheView();
     void sampledDealsKeepPassesWheneverPossible();
     void strongIgnoresHiddenBones();
+    void leakingHostIsCaught();
+    void playsReadFromHeuristicSeats_data();
+    void playsReadFromHeuristicSeats();
+    void oneLookChoices_data();
+    void oneLookChoices();
+    void trackerKeepsTheGame_data();
+    void trackerKeepsTheGame();
     void levelsChangedDuringGames();
     void soloGameAgainstFiveStrong_data();
     void soloGameAgainstFiveStrong();
@@ -279,19 +322,22 @@ void TestPlayers::trackerFollowsHostGames_data()
     QTest::newRow("6 seats, all normal") << 6 << QList<int>{} << 6;
 }
 
-// Also the strong player's every decision: from its seat's view it picks
-// a play the host takes (or passes only when it has none), and the host,
-// deciding from its own tracker, is never refused.
+// Also the strong player's every decision: the host must make exactly the
+// move decideStrong makes from a tracker fed only what that seat's own
+// connection was sent (with the seed the host draws from the generator of
+// its own), so it cannot use anything it kept from elsewhere, such as the
+// deal. That move is one the host takes, or a pass.
 void TestPlayers::trackerFollowsHostGames()
 {
     QFETCH(int, seats);
     QFETCH(QList<int>, strong);
     QFETCH(int, games);
-    int turns = 0, decisions = 0, doubles = 0, blocked = 0, wentOut = 0, passesKnown = 0;
+    int turns = 0, decisions = 0, doubles = 0, blocked = 0, wentOut = 0, passesKnown = 0, voluntary = 0;
     for (int game = 0; game < games; ++game) {
         const unsigned seed = unsigned(1000 * seats + game);
         HostGame h(seats, seed, 10, strong);
-        std::uint64_t mySeed = seed;
+        std::mt19937_64 hostSeeds(seed);
+        h.g.reseedStrong(seed);
         int guard = 0;
         while (h.g.gamerunning && ++guard < 100000) {
             if (h.g.turnopen) {
@@ -307,41 +353,37 @@ void TestPlayers::trackerFollowsHostGames()
             const int s = h.g.whoseturn;
             if (h.strongToMove()) {
                 QVERIFY(h.trackers[s].myTurn());
-                // Every third decision also here, with seeds of our own (the
-                // host decides every one).
-                if (++decisions % 3 == 0) {
-                    const players::TableView &v = h.trackers[s].view();
-                    const rules::Move m = players::decideStrong(v, ++mySeed, h.g.strongSettings);
+                const players::TableView &v = h.trackers[s].view();
+                const std::uint64_t mySeed = hostSeeds();
+                const rules::Move m = players::decideStrong(v, mySeed, h.g.strongSettings);
+                if (++decisions % 3 == 0)
                     QCOMPARE(players::decideStrong(v, mySeed, h.g.strongSettings), m);
-                    if (m.isPass()) {
-                        QVERIFY2(!canPlay(h.g, s), qPrintable(QStringLiteral("game %1: seat %2 passes").arg(seed).arg(s)));
-                    } else {
-                        QVERIFY2(hostTakes(h.g, m.bone, m.toe, m.position),
-                                 qPrintable(QStringLiteral("game %1: bone %2 on toe %3 at %4")
-                                                .arg(seed).arg(m.bone).arg(m.toe).arg(m.position)));
-                        QCOMPARE(h.g.players[s].hand[h.trackers[s].handNumber(m.bone)], m.bone);
-                    }
+                voluntary += m.isPass() && canPlay(h.g, s);
+                if (!m.isPass()) {
+                    QVERIFY2(hostTakes(h.g, m.bone, m.toe, m.position),
+                             qPrintable(QStringLiteral("game %1: bone %2 on toe %3 at %4")
+                                            .arg(seed).arg(m.bone).arg(m.toe).arg(m.position)));
+                    QCOMPARE(h.g.players[s].hand[h.trackers[s].handNumber(m.bone)], m.bone);
                 }
+                const QByteArray expected = moveText(h, s, m);
                 QVERIFY(h.step());
-                // The host's own decision went through: the seat moved.
-                const QByteArray seat = num(s) + "+";
-                QVERIFY(std::any_of(h.heard.begin(), h.heard.end(), [&](const QByteArray &msg) {
-                    return msg.startsWith("CMD_heplayed+" + seat) || msg.startsWith("CMD_double+" + seat)
-                           || msg.startsWith("CMD_hepassed+" + seat);
-                }));
+                // The host moved as the seat's own tracker says it should.
+                QVERIFY2(heardMove(h, expected), qPrintable(QStringLiteral("game %1: the host did not play %2")
+                                                                .arg(seed).arg(QString::fromLatin1(expected))));
             } else if (!h.step()) {
                 break;
             }
             QCOMPARE(h.refusals, 0);
         }
-        QVERIFY2(!h.g.gamerunning, qPrintable(QStringLiteral("game %1 never ended").arg(seed)));
+    QVERIFY2(!h.g.gamerunning, qPrintable(QStringLiteral("game %1 never ended").arg(seed)));
         doubles += h.doubles;
         blocked += h.blocked;
         wentOut += h.wentOut;
     }
-    qInfo("%d turns checked, %d strong decisions, %d doubles, %d rounds out, %d blocked", turns, decisions, doubles,
-          wentOut, blocked);
-    QVERIFY(doubles > 0 && wentOut > 0 && passesKnown > 0);
+    qInfo("%d turns checked, %d strong decisions (%d passes with a bone that fits), %d doubles, %d rounds out, %d blocked",
+          turns, decisions, voluntary, doubles, wentOut, blocked);
+    // Two strong players end their rounds by passing rather than going out.
+    QVERIFY(doubles > 0 && passesKnown > 0 && (wentOut > 0 || strong.size() == seats));
     QVERIFY(blocked > 0 || seats > 4); // with few bones each, someone nearly always goes out
     QVERIFY(decisions >= 100 * strong.size() || strong.isEmpty());
 }
@@ -356,11 +398,11 @@ void TestPlayers::sampledDealsKeepToTheView_data()
 }
 
 // From every turn of host games, where the real hands keep every pass, so a
-// sample must too.
+// sample must too, and so must the deals read from the plays.
 void TestPlayers::sampledDealsKeepToTheView()
 {
     QFETCH(int, seats);
-    int samples = 0;
+    int samples = 0, read = 0;
     for (int game = 0; game < 3; ++game) {
         HostGame h(seats, unsigned(77 * seats + game), 10, {});
         int guard = 0;
@@ -378,10 +420,18 @@ void TestPlayers::sampledDealsKeepToTheView()
                         QFAIL(qPrintable(QStringLiteral("game %1 seat %2: %3").arg(game).arg(s).arg(fault)));
                     ++samples;
                 }
+                // The deals read from the plays keep to the view as well.
+                if ((guard + s) % 16 == 0)
+                    for (const Position &deal : players::readDeals(v, std::uint64_t(guard))) {
+                        const QString fault = dealFault(v, deal, true);
+                        if (!fault.isEmpty())
+                            QFAIL(qPrintable(QStringLiteral("game %1 seat %2, read: %3").arg(game).arg(s).arg(fault)));
+                        ++read;
+                    }
             }
         }
     }
-    QVERIFY(samples > 1000);
+    QVERIFY(samples > 1000 && read > 1000);
 }
 
 void TestPlayers::sampledDealsKeepPassesWheneverPossible()
@@ -443,8 +493,16 @@ void TestPlayers::strongIgnoresHiddenBones()
                 return p.seat ? b.g.players[p.seat].hand[p.index] : b.g.boneyard[p.index];
             };
             // A move that ends the round scores the hidden hands: swap only
-            // where the strong seat's play cannot empty its hand.
-            if (a.strongToMove() && rules::countOf(setOf(a.g.players[a.g.whoseturn].hand)) > 1 && canPlay(a.g, a.g.whoseturn)) {
+            // where the strong seat's play cannot empty its hand and its
+            // pass cannot block the round.
+            const auto othersPassed = [&] {
+                for (int s = 1; s <= seats; ++s)
+                    if (s != a.g.whoseturn && a.g.players[s].playing && !a.g.players[s].passed)
+                        return false;
+                return true;
+            };
+            if (a.strongToMove() && rules::countOf(setOf(a.g.players[a.g.whoseturn].hand)) > 1 && canPlay(a.g, a.g.whoseturn)
+                && !othersPassed()) {
                 const int me = a.g.whoseturn;
                 const players::TableView &v = a.trackers[me].view();
                 QList<Place> places;
@@ -483,6 +541,231 @@ void TestPlayers::strongIgnoresHiddenBones()
     }
     qInfo("%d strong decisions compared after %d swaps of hidden bones", compared, swaps);
     QVERIFY(compared > 500 && swaps > 10 * compared);
+}
+
+// A host that keeps the deal when it deals and lets its strong player plan
+// with it later (a seat cannot hold a value it was not dealt) moves the same
+// in both hosts of strongIgnoresHiddenBones, whose swaps come after the
+// deal; the check of trackerFollowsHostGames, the move a tracker of the
+// seat's own messages makes, catches it. The test moves for that host's
+// strong seat through the host's own handling of a play.
+void TestPlayers::leakingHostIsCaught()
+{
+    int decisions = 0, leaked = 0, caught = 0;
+    for (int game = 0; game < 6; ++game) {
+        const int seats = 2 + game % 3, leaky = 1 + game % seats;
+        const unsigned seed = unsigned(700 + game);
+        HostGame h(seats, seed, 3, {}, {leaky});
+        std::mt19937_64 strongSeeds(seed);
+        std::uint16_t notDealt[rules::Seats + 1] = {};
+        const auto keepDeal = [&] {
+            if (std::any_of(h.heard.begin(), h.heard.end(), [](const QByteArray &m) { return m.startsWith("CMD_startround+"); }))
+                for (int s = 1; s <= seats; ++s) {
+                    notDealt[s] = 0;
+                    for (int v = 0; v <= 9; ++v)
+                        if (!(setOf(h.g.players[s].hand) & rules::withValue(v)))
+                            notDealt[s] |= std::uint16_t(1 << v);
+                }
+        };
+        keepDeal();
+        int guard = 0;
+        while (h.g.gamerunning && ++guard < 100000) {
+            const int s = h.g.whoseturn;
+            if (h.g.turnopen && s == leaky && h.trackers[s].myTurn()) {
+                players::TableView v = h.trackers[s].view();
+                const std::uint64_t mySeed = strongSeeds();
+                const rules::Move fair = players::decideStrong(v, mySeed);
+                for (int o = 1; o <= seats; ++o)
+                    if (o != s)
+                        v.cannotHold[o] |= notDealt[o];
+                const rules::Move m = players::decideStrong(v, mySeed);
+                const QByteArray expected = moveText(h, s, fair);
+                h.heard.clear();
+                h.g.dispatch(s, m.isPass() ? "CMD_hepasses+" + num(s) + "+"
+                                           : "CMD_playbone+" + num(s) + "+" + num(h.trackers[s].handNumber(m.bone)) + "+"
+                                                 + num(m.toe) + "+" + num(m.position) + "+");
+                ++decisions;
+                leaked += !(m == fair);
+                caught += !heardMove(h, expected);
+                continue;
+            }
+            if (!h.step())
+                break;
+            keepDeal();
+        }
+        QVERIFY(!h.g.gamerunning);
+        QCOMPARE(h.refusals, 0);
+    }
+    qInfo("%d decisions of a leaking host, %d of them caught", decisions, caught);
+    QVERIFY(decisions > 100);
+    QVERIFY(caught > 0);
+    QCOMPARE(caught, leaked); // and only those the leak changed
+}
+
+void TestPlayers::playsReadFromHeuristicSeats_data()
+{
+    QTest::addColumn<int>("seats");
+    QTest::newRow("2 seats") << 2;
+    QTest::newRow("3 seats") << 3;
+    QTest::newRow("4 seats") << 4;
+    QTest::newRow("6 seats") << 6;
+}
+
+// Every seat played by the heuristic player from its own tracker, as a
+// client: the real hands must explain every play any seat's view shows of
+// the others, and a hand that lacks what a seat played once cannot.
+void TestPlayers::playsReadFromHeuristicSeats()
+{
+    QFETCH(int, seats);
+    QList<int> all;
+    for (int s = 1; s <= seats; ++s)
+        all << s;
+    const players::HeuristicWeights weights;
+    int read = 0, refuted = 0;
+    for (int game = 0; game < 3; ++game) {
+        HostGame h(seats, unsigned(300 * seats + game), 3, {}, all);
+        int guard = 0;
+        while (h.g.gamerunning && ++guard < 100000) {
+            const int s = h.g.whoseturn;
+            if (!h.g.turnopen || s < 1 || s > seats) {
+                if (!h.step())
+                    break;
+                continue;
+            }
+            Position truth;
+            for (int p = 1; p <= seats; ++p)
+                truth.hand[p] = setOf(h.g.players[p].hand);
+            for (int p = 1; p <= seats; ++p) {
+                const players::PlayReader reader(h.trackers[p].view(), weights);
+                if (!reader.active())
+                    continue;
+                ++read;
+                QCOMPARE(reader.regret(truth), 0);
+                // With the heaviest bone p cannot see added to its hand, a
+                // seat's plays are not all explained any more, now and then.
+                int heavy = 0;
+                for (BoneSet x = h.trackers[p].view().unseen(); x; x &= x - 1)
+                    if (const int b = std::countr_zero(x) + 1; !heavy || bones::pips(b) > bones::pips(heavy))
+                        heavy = b;
+                for (int o = 1; o <= seats; ++o)
+                    if (o != p && reader.reads(o) && heavy)
+                        refuted += reader.regret(o, truth.hand[o] | rules::bit(heavy)) > 0;
+            }
+            // A history that does not replay to the board is not read at all.
+            players::TableView garbled = h.trackers[s].view();
+            for (int i = 0; i < garbled.historyLength; ++i)
+                if (garbled.history[i].bone)
+                    garbled.history[i].bone = std::int8_t(rules::BoneCount + 1);
+            const players::PlayReader none(garbled, weights);
+            QVERIFY(!none.active() || garbled.historyLength == 0);
+            for (int o = 1; o <= seats; ++o)
+                QCOMPARE(none.regret(o, truth.hand[o]), 0);
+            const rules::Move m = players::decideHeuristic(h.trackers[s].view(), weights);
+            if (m.isPass()) {
+                QVERIFY(!canPlay(h.g, s));
+                h.g.dispatch(s, "CMD_hepasses+" + num(s) + "+");
+            } else {
+                h.g.dispatch(s, "CMD_playbone+" + num(s) + "+" + num(h.trackers[s].handNumber(m.bone)) + "+" + num(m.toe)
+                                    + "+" + num(m.position) + "+");
+            }
+            QCOMPARE(h.refusals, 0);
+        }
+        QVERIFY(!h.g.gamerunning);
+    }
+    qInfo("%d views read, %d hands refuted", read, refuted);
+    QVERIFY(read > 100 && refuted > 0);
+}
+
+void TestPlayers::oneLookChoices_data()
+{
+    QTest::addColumn<Pairs>("hand");
+    QTest::addColumn<QList<int>>("ends");      // the three toes' open values, each started
+    QTest::addColumn<int>("nextPassedOn");     // a value the next seat passed on, or -1
+    QTest::addColumn<Pair>("heuristic");
+    QTest::addColumn<Pair>("greedy");
+    using P = Pair;
+    QTest::newRow("the heavier of two alike") << Pairs{{5, 6}, {5, 1}} << QList<int>{5, 0, 0} << -1 << Pair{5, 6} << Pair{5, 6};
+    QTest::newRow("a double with its value backed") << Pairs{{4, 4}, {4, 9}, {4, 1}} << QList<int>{4, 4, 4} << -1
+                                                    << Pair{4, 4} << Pair{4, 4};
+    QTest::newRow("an end the next seat passed on") << Pairs{{7, 3}, {7, 2}, {2, 0}} << QList<int>{7, 7, 7} << 2
+                                                   << Pair{7, 2} << Pair{7, 3};
+    QTest::newRow("the last bone") << Pairs{{0, 1}} << QList<int>{1, 1, 1} << -1 << Pair{0, 1} << Pair{0, 1};
+}
+
+// Greedy plays the heaviest bone that fits, a double first; the heuristic
+// player also weighs what is left in hand and at the table.
+void TestPlayers::oneLookChoices()
+{
+    QFETCH(Pairs, hand);
+    QFETCH(QList<int>, ends);
+    QFETCH(int, nextPassedOn);
+    QFETCH(Pair, heuristic);
+    QFETCH(Pair, greedy);
+    BoneSet mine = 0;
+    for (const auto &[a, b] : hand)
+        mine |= bonesOf({{a, b}});
+    players::TableView v = handMadeView(mine, rules::AllBones & ~mine & ~bonesOf({{9, 9}}), {5}, {});
+    for (int t = 1; t <= rules::Toes; ++t)
+        v.round.end[t] = std::int8_t(ends[t - 1]);
+    if (nextPassedOn >= 0)
+        v.cannotHold[2] = values({nextPassedOn});
+    const auto bone = [](const rules::Move &m) { return Pair{gettopnum(m.bone), getbotnum(m.bone)}; };
+    const auto ordered = [](Pair p) { return Pair{std::min(p.first, p.second), std::max(p.first, p.second)}; };
+    QCOMPARE(bone(players::decideHeuristic(v)), ordered(heuristic));
+    QCOMPARE(bone(players::decideGreedy(v)), ordered(greedy));
+}
+
+void TestPlayers::trackerKeepsTheGame_data()
+{
+    QTest::addColumn<QByteArrayList>("messages");
+    QTest::addColumn<int>("rounds");
+    QTest::addColumn<int>("round");
+    QTest::addColumn<QList<int>>("totals"); // seats 1..6
+    QTest::addColumn<int>("history");       // moves kept, -1 when too many
+    const QByteArray round2 = "CMD_startround+2+53+16+1+t+2+t+3+f+4+f+5+f+6+f";
+    const QByteArray ended = "CMD_endround+0+1+30+45+2+-20+-5";
+    QTest::newRow("rounds as the host reads them: 25") << QByteArrayList{"CMD_startgame+Ann+25+"} << 10 << 0
+                                                       << QList<int>(6, 0) << 0;
+    QTest::newRow("not a number") << QByteArrayList{"CMD_startgame+Ann+x+"} << 3 << 0 << QList<int>(6, 0) << 0;
+    QTest::newRow("too few") << QByteArrayList{"CMD_startgame+Ann+1+"} << 3 << 0 << QList<int>(6, 0) << 0;
+    QTest::newRow("empty") << QByteArrayList{"CMD_startgame+Ann++"} << 3 << 0 << QList<int>(6, 0) << 0;
+    QTest::newRow("seven") << QByteArrayList{"CMD_startgame+Ann+07+"} << 7 << 0 << QList<int>(6, 0) << 0;
+    QTest::newRow("a space") << QByteArrayList{"CMD_startgame+Ann+ 5+"} << 3 << 0 << QList<int>(6, 0) << 0;
+    QTest::newRow("totals from the round's end, kept into the next")
+        << QByteArrayList{"CMD_startgame+Ann+4+", ended, round2} << 4 << 2 << QList<int>{45, -5, 0, 0, 0, 0} << 0;
+    QTest::newRow("a latecomer's state")
+        << QByteArrayList{"CMD_gamestats+2+7+9+5+t+10+20+30+40+50+60+*"} << 9 << 7 << QList<int>{10, 20, 30, 40, 50, 60} << 0;
+    QTest::newRow("a new game starts over")
+        << QByteArrayList{"CMD_startgame+Ann+4+", ended, "CMD_startgame+Ann+6+"} << 6 << 0 << QList<int>(6, 0) << 0;
+    QByteArrayList passes{"CMD_startgame+Ann+4+", round2};
+    for (int i = 0; i < 3; ++i)
+        passes << "CMD_nextplayer+2+1+t+t+t+1+1+1+" << "CMD_hepassed+2+";
+    QTest::newRow("the moves of the round") << passes << 4 << 2 << QList<int>(6, 0) << 3;
+    for (int i = 3; i <= players::TableView::MaxHistory; ++i)
+        passes << "CMD_hepassed+2+";
+    QTest::newRow("more moves than are kept") << passes << 4 << 2 << QList<int>(6, 0) << -1;
+}
+
+// What the tracker keeps of the game around the round: the rounds as the
+// host counts them, the totals, and the round's moves.
+void TestPlayers::trackerKeepsTheGame()
+{
+    QFETCH(QByteArrayList, messages);
+    QFETCH(int, rounds);
+    QFETCH(int, round);
+    QFETCH(QList<int>, totals);
+    QFETCH(int, history);
+    players::TableTracker t(1);
+    for (const QByteArray &m : messages)
+        t.observe(m);
+    const players::TableView &v = t.view();
+    QCOMPARE(v.game.rounds, rounds);
+    QCOMPARE(v.game.round, round);
+    for (int s = 1; s <= rules::Seats; ++s)
+        QCOMPARE(v.game.total[s], totals[s - 1]);
+    QCOMPARE(v.historyLength, history);
+    // Nothing to read from passes, nor from a history that was cut.
+    QVERIFY(!players::PlayReader(v, {}).active());
 }
 
 // The host player may switch the computer players between normal and strong
