@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and runs every test (headless).
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)

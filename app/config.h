@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Addresses and places that belong to the maker's lobby, kept in one place.
 #pragma once
 

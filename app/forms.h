@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's windows. The table window and the host are created at start;
 // every other window the first time it is used (see OnFirstUse). Each window
 // reaches the others through this table, as the windows of one program do.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The table's colours and the background every window shares.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Velloc: a Chicken Foot dominoes table for two to six players.
 #include "failure.h"
 #include "singleinstance.h"

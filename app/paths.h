@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the player's files live. A settings or tally file that is already
 // beside the program stays there (a portable copy, or a folder shared with
 // the maker's lobby); otherwise they live in the user's own folders, the

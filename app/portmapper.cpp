@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "portmapper.h"
 
 #include <miniupnpc/miniupnpc.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PortMapper: asks the router (UPnP IGD) to forward an external TCP port to
 // this machine while a table is hosted, and takes the forward away again.
 //

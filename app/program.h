@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Program: creates the windows in their fixed order and ends them in
 // reverse. main() runs one; tests run one with their own folder and port.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The player's settings file, an INI file shared with the lobby and other
 // copies of the game: reads key by key like the Windows profile functions and
 // writes by changing only the lines of the keys it sets, so other sections,

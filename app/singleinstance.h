@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One copy per desktop. The first copy listens on a local socket in the
 // abstract namespace (nothing is left on disk if it crashes); a second copy
 // finds it there, asks it to come to the front, and ends.

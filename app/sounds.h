@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Plays the game's thirteen short sounds without ever holding up the game:
 // one sound at a time, each new one cutting off the one before.
 #pragma once

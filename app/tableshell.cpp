@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tableshell.h"
 
 #include "program.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TableShell: runs one table after another in this one process. Switching
 // tables (Play with Others, Play Solo) closes the current table and opens the
 // next with the command line the lobby would have used: the player never

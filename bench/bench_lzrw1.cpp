@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Throughput of the tally file coder (LZRW1/KH) on a 64 MiB mixed corpus,
 // beside liblz4 at its default level and plain memcpy, all in one run.
 // MB/s counts 10^6 uncompressed bytes per second; the best of several runs.

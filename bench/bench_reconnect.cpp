@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Coming back after a drop: how long a player waits from opening a new
 // connection to having his seat and hand back, against a real velloc-host
 // on loopback, and what our own messages add to a login on the wire.

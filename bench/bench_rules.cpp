@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Rules benchmark: complete 10-round games with six computer seats and no
 // delays, in process, on one core: through the host (messages built and
 // sent) and through the rules core alone (what a searching player plays

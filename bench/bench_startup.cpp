@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up and idle cost: how long velloc-host takes from being started to
 // its first CMD_sendlogininfo on loopback, and how much CPU an idle
 // velloc-host and an idle solo velloc (offscreen) use over ten seconds.

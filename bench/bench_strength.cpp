@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Strength benchmark: the strong player in complete 10-round games through
 // the real GameHost against three kinds of opponent: the host's own
 // first-fit player (Normal), the heuristic player (the thinking baseline)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The tally coder's benchmark corpus. The coder's golden test digests a
 // prefix of it, so both must generate exactly the same bytes: change it only

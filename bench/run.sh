@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the project and runs every benchmark, printing its figures.
 # Needs port 7772 free (the solo program's host) and takes up to ten minutes,
 # nearly all of it the strength benchmark on two cores.

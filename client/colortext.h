@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Colours as they travel in chat messages and the settings file: a standard
 // colour name ("clBlack") or "$" and eight hex digits laid out 00BBGGRR.
 #pragma once

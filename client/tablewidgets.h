@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small widgets of the table window: picture buttons, the board's drawing
 // surface, the hand area and the hand bones.
 #pragma once

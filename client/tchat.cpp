@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The table window: creation, the launch decision and closing. Layout,
 // settings, connection, game flow, hand and board, and chat live in the
 // other tchat_*.cpp files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tchat: the table window. A client of a game host: it logs in, shows who
 // sits where, the board, the hand and the chat, and sends the player's
 // plays, passes and chat lines. It decides nothing about the rules.

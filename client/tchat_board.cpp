@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The player's hand (raise, lower, swap, sort) and the board drawn from its
 // cell table, with the toe targets that move along the toes.
 #include "tchat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The chat panel: the coloured log with bold heads and clickable links, the
 // entry line, "/me" actions and the ten phrase buttons with their lock.
 #include "tchat.h"

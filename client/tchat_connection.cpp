@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The table window's side of the connection: reading, the dispatch tick,
 // login, who sits where, watching, removal and the bot speed.
 #include "tchat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The table window following a game: turns, plays, passes, doubles, round
 // scores, the winner, and a latecomer's view rebuilt from the game state.
 #include "tchat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The table window's layout: its menus, the seat display with the
 // scoreboard, the board with its toe targets, and the hand.
 #include "tchat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The table window beyond the lobby's command lines: our own host's messages
 // (seat tokens, the host player's rights on a table of its own), saying why a
 // join failed, offering to reconnect after a drop and taking the seat back,

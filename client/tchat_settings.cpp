@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The table window's settings: reading them when the player is seated,
 // writing each change, the window's place, and the sounds.
 #include "tchat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tphrases: the dialog that edits the phrases of the ten phrase buttons.
 #pragma once
 

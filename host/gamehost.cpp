@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game host: set-up, sending to the slots, and the dispatch of each
 // queued message to its handler. Seats and connections, the game itself and
 // the computer players live in the other gamehost_*.cpp files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GameHost: the authority of a game. It owns the slot table, the boneyard,
 // the hands, the board and the scores, judges every request and plays the
 // empty seats. It does no I/O of its own: messages go out, connections are

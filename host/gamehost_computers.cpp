@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game host's computer players: the first-fit player every table knows,
 // and the strong player, which plans from what its seat could know.
 #include "gamehost.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game host running a game: the start, rounds, the shuffle and deal,
 // turns, plays, passes, doubles, scoring and the winner.
 #include "gamehost.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game host's seats and connections: slots given and freed, logins,
 // our own programs' announcements, seats kept for a dropped player and taken
 // back, the host player's rights, removal, watching, chat and bot speed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small helpers shared by the game host's source files: numbers and flags as
 // the wire writes them, and the ranges of seats and slots.
 #pragma once

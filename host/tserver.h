@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TServer: the game host of a hosting copy (or of velloc-host). It listens
 // on port 7772, gives each connection a slot, cuts the byte streams into
 // messages, queues them and hands one per 10 ms tick to the GameHost, which

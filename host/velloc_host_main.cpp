@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velloc-host: the game host alone, a table of its own for dedicated servers
 // and tests. Listens until SIGINT or SIGTERM, then closes every connection
 // cleanly. Tells its operator what happens, one line per event on stderr.

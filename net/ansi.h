@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Western ANSI code page (Windows-1252), the text of the wire and of the
 // tally file: Latin-1 but for 0x80..0x9F, which carry the euro sign, curly
 // quotes, dashes and a few letters. Five of those bytes are unassigned and

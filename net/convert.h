@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number conversion of message fields: decimal text to a 32-bit integer,
 // failing with EConvertError the way a malformed field must end a handler.
 #pragma once

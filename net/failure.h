@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where errors that escape an event handler end up. A Qt event handler must
 // not let an exception out (the program would end), so the socket, timer and
 // dispatch entry points catch and report here: a message box in the table

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where a table is: a host name or address and a TCP port, as a player types
 // it ("host", "host:port", "[v6 address]:port") and as the program prints it.
 #pragma once

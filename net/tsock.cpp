@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tsock.h"
 
 #include "convert.h"

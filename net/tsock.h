@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TSock: the non-blocking IPv4 stream socket that carries all game traffic.
 // Notifications arrive on the Qt event loop of the UI thread and are turned
 // into the component's events (OnConnect, OnRead, OnInfo ...), one at a time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's message format: "CMD_" name, "+"-separated fields, ended by the
 // byte 0xFF. Text on the wire is the Western ANSI code page (ansi.h).
 #pragma once

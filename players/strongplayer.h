@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The strong computer player: determinized Monte Carlo. It fills the bones
 // it cannot see into the other hands consistently with what the table has
 // shown, favouring the hands that explain the other seats' plays (see

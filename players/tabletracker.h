@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TableTracker: follows a table from the messages it sends, the very ones a
 // table window receives, and keeps the view of one seat. The host's strong
 // computer players and the table window's hint plan from it, so they cannot

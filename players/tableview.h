@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What one seat may know of a round, and nothing more: its own hand, the
 // board, how many bones every seat holds, the open values each seat passed
 // on, and the bones that are out of play. Plain data for the planning player.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "velloc_resources.h"
 
 #include <QGuiApplication>

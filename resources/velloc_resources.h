@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's embedded pictures and sounds: registration and loading of
 // the right picture for the screen's pixel density.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The board rules the host judges by and the computer players search with:
 // three toes off a spinner, what may be played where, which toe ends a turn
 // offers, and the round's numbers. Plain data and functions, no Qt.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The double-nine set: bone numbers 1..55 and their two pip values, the one
 // mapping that host, table window and computer players share.
 #pragma once

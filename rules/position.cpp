@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "position.h"
 
 #include <bit>

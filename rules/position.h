@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A round in a few cache lines, for computer players that search: hands as
 // bone sets, each toe as its length and open end. Legal moves go into a
 // fixed array and nothing allocates, so millions of moves a second can be

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Rebuilds Velloc's pictures and sounds into resources/ and rewrites
 # resources/velloc.qrc and velloc_2x.qrc. Usage: tools/genart.sh [build-folder] (default: build
 # at the top of the tree). The program's own build never runs this; commit

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages Velloc needs to build, run and test, then
 # configures and builds it in ./build. Safe to run again: it only installs
 # what is missing and only rebuilds what changed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The six pages of the help window, as rich text.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HttpDownload: fetches one URL by HTTP/1.0 GET into a file with libcurl,
 // which the first start() opens (see CurlLibrary).
 // curl's multi interface is driven from the Qt event loop (socket notifiers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decodes JPEG pictures with libjpeg into QImage. A damaged or foreign file
 // is reported as an error; libjpeg's own handler would end the process.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "lzrw1.h"
 
 #include <QFile>

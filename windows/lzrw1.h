@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tlzrw1: compresses one file into the "WRZL" container and back; the tally
 // window keeps its score grid this way. Failures throw ELzrw1Exception.
 #pragma once

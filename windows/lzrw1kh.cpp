@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "lzrw1kh.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The LZRW1/KH block coder and the "WRZL" container the tally file is kept
 // in. Plain C++ without Qt, so tools and fuzzers can use it on their own.
 #pragma once

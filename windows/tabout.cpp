@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tabout.h"
 
 #include "config.h"

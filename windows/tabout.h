@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tabout: the about box. Its label `version` is also the protocol version
 // that the table window sends at login and the host compares.
 #pragma once

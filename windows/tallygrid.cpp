@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tallygrid.h"
 
 #include "ansi.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tally's score grid (row 0 the local player, one row per tallied
 // opponent, nine text columns), its text form, and the compressed tally file
 // it is kept in. No widgets: the tally window and velloc-tally share it.

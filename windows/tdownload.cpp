@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tdownload.h"
 
 #include "config.h"

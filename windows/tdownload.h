@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tdownload: offered to a solo player, it downloads and starts the installer
 // of the maker's lobby, starts an installed lobby, or lets the solo game go on.
 #pragma once

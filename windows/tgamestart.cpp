@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tgamestart.h"
 
 #include "look.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tgamestart: the host's player picks the rounds to play and what happens to
 // players who arrive during a game, and starts the game.
 #pragma once

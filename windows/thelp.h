@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Thelp: the help window, six pages of text behind a row of page buttons.
 #pragma once
 

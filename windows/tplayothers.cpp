@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tplayothers.h"
 
 #include "ansi.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tplayothers: where a player without the maker's lobby hosts a network table
 // or joins one by its address, with the name, port and recent tables kept in
 // the settings file.

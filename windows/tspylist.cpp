@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tspylist.h"
 
 #include "convert.h"

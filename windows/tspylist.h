@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tspylist: the watchers ("spies") connected to the game; the host's player
 // can remove the one under the mouse pointer.
 #pragma once

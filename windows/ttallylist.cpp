@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ttallylist.h"
 
 #include "look.h"

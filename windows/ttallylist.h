@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Ttallylist: the tally window. Keeps the player's score history against
 // the opponents he chose to tally, counts every finished game, and stores
 // it in the tally file beside the program across runs.

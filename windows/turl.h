@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TURL: a web or mail address that opens with the desktop's default handler
 // (the about box's web link, the table window's banner).
 #pragma once

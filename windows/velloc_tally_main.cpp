@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velloc-tally: shows a tally file as a table, and runs the tally file's
 // compressor on any file, for players and for support.
 #include "lzrw1.h"

@@ -1,3 +1,4 @@
+-- SPDX-License-Identifier: MIT
 -- Velloc's online lobby on Prosody: anonymous logins, one chat room where
 -- players meet and tables list themselves, no links to other servers.
 --

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every window of the program against the fonts of the machine it runs on:
 // a label, check box, radio button or push button whose text needs more
 // room than the control has is cut, so each one is measured. Also the few

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the player's files live: beside the program when they are there
 // already, else in the user's XDG folders, made on the first save; a
 // rebuilt or read-only program folder loses nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program itself, started with no arguments: a solo table whose host
 // serves the game's own port and whose player sits in seat 1 as "You".
 #include "testclient.h"

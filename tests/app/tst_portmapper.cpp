@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Router port mapping against a stand-in router on 127.0.0.1: what is asked of
 // the router, what the player is told, and that a mapping never outlives the
 // mapper. Every start() gets the stand-in's URL, so nothing is ever discovered.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every embedded picture loads at its layout size with a sharp twin at twice
 // that size, and every sound is a short, unclipped 16-bit mono PCM wave.
 #include "velloc_resources.h"

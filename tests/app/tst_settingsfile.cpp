@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings file store: what it reads, and that a write changes only the
 // keys it sets and never leaves a damaged file behind.
 #include "settingsfile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sound player: which sounds start, that each cuts off the one before, and
 // that nothing waits for the sound device (the tests run without one).
 #include "sounds.h"

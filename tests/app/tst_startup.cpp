@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up: the launch modes decided from the command line, the windows and
 // their captions, and the one-copy-per-desktop guard.
 #include "paths.h"

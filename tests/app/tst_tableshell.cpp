@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Switching tables inside one program: from a solo game to hosting and to
 // joining, always one table window, the old host's port let go, and the end
 // of the program when a table closes for any other reason.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The chat panel: what is sent for each kind of entry, phrase buttons and
 // their lock, how relayed lines are coloured and set, scroll freeze, links,
 // and colours as text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Computer players from the table window: how many and how strong, kept in
 // the settings file, handed to this copy's host or sent to a table of ours;
 // and the hint, offered on the player's own turn where it is allowed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The table window's connection: login, who sits where, watchers, the seat
 // menu, bot speed, just watching, and how a lost or refused connection ends
 // the window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The table window following a game from a scripted host: the hand (faces,
 // sorting, raising, swapping, removal), the board's drawing and targets,
 // turns, plays, refusals, round scores, the winner and a latecomer's view.

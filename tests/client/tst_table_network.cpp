@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The table window at one of our own tables: coming back to the same seat
 // after a drop, closing when removed or when the table ends, the host
 // player's rights on a table of its own, and joins that fail saying why.

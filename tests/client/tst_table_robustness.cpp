@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whatever a host sends, the table window keeps working: thousands of
 // messages with the game's command names and random or hostile fields.
 #include "tablefixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The player's preferences: read when seated, written at every change and
 // on closing, without ever replacing stored settings with defaults, and the
 // game-start dialog that uses two of them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The table window reporting finished games to the tally: who counts as
 // the winner, which opponents are counted, and that the record is on disk
 // right after the game.

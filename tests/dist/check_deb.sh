@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package from a built tree with cpack, into a folder under
 # the build folder, and checks its name, its files, the dependencies that
 # dpkg-shlibdeps computed from the libraries the programs link, and that

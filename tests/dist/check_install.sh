@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs a built tree into a folder under the build folder and checks what
 # landed there: the three programs, the desktop entry, the icons, the
 # AppStream metadata, the manual pages and the service unit, each with the

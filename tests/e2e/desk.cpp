@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "desk.h"
 
 #include "bones.h"

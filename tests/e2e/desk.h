@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One desktop for end-to-end tests: its own Xvfb display, a copy of the
 // program in its own folder, screenshots, and mouse and keyboard through
 // xdotool. A RealPlayer reads the table from the screen by matching the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Two copies find each other the way players without the lobby do, with the
 // mouse only: Ann's solo copy hosts a table from Play with Others, Bob's
 // solo copy joins it through a relay in this test, the relay drops Bob

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real program on real (virtual) screens, played with the mouse: a solo
 // game to its winner, one against five strong computer players, and two
 // copies on two displays playing one game and chatting. Screenshots of the

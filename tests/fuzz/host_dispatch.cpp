@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the game host's message handling: any sequence of messages from
 // any connection, with the timers firing in between, must never break the
 // host's tables (a bone in two places, a gap in a toe) or read outside them.

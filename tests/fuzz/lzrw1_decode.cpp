@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the tally file decoder: any bytes must decode or fail with
 // ELzrw1Exception, never touch memory outside the buffers.
 #include "lzrw1kh.h"

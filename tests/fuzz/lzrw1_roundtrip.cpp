@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the tally file coder: whatever goes in must come back unchanged,
 // and the coder must stay inside its buffers.
 #include "lzrw1kh.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the fuzz targets with clang's libFuzzer and sanitizers, and runs
 # each for a short, bounded time. Exits 77 (skipped) without clang.
 #   tests/fuzz/run.sh [OUTDIR] ; FUZZ_SECONDS=N sets the time per target.

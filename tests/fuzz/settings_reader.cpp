@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the settings file store: whatever a file holds, reading it gives
 // values or defaults, a file that did not load is never written, and a key
 // that was written reads back. (The store may refuse a write it cannot make

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzzes the tally's grid text reader: any text is read or refused without
 // a crash or a huge allocation, and what is read writes back stably.
 #include "tallygrid.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Thousands of complete games played by computer players alone, with the
 // timers fired at once, checking after every step that no bone is lost or
 // doubled, toes have no gaps, every bone lies the right way round, the

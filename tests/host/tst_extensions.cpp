@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The host's extensions for our own programs: announcing, seat tokens and
 // taking a seat back after a drop, and the host player's rights on a table
 // of its own. A peer that never announces must see exactly the old stream.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A game on the host, driven over loopback by scripted clients: plays onto
 // the spinner and the toes, doubles, passes, rounds, scores, newcomers, the
 // tie rule, computer players, and the moves the host must refuse.

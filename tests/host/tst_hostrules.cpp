@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The host's worked examples that a likely fault would slip past: the
 // computer player's choice, toe offers capped at position 20, the
 // round-robin deal, the bone numbers, latecomers and watchers in a running

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Newcomers under options 2 and 3: a player who arrives in the pause after
 // a round end, when that round's grants are already given, watches one more
 // round, is granted at its end and only then enters; one who arrives after

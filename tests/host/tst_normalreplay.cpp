@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Recorded games replayed through the host: seeded games with computer
 // players and with scripted humans (who also try plays that are not legal)
 // must produce, message for message, what the host produced when the

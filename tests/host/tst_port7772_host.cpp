@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Without --port the headless host serves the game's own port, 7772.
 #include "testclient.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The host's slot table over real loopback connections: who gets which
 // slot, logins, chat relay, removal and watching, and what a hostile peer
 // can no longer do.

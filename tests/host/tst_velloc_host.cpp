@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The headless host as a program: whole games over loopback at the real
 // pace, and a clean stop on SIGTERM.
 #include "protocol.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Table addresses as players type them: host, host:port, [v6]:port, and the
 // mistakes that must be caught before anything connects.
 #include "hostaddress.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TSock over loopback: the byte stream, the order of its reports, and the
 // error texts peers and logs depend on.
 #include "testclient.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Framing, field reading and the Latin-1 wire text.
 #include "wire.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The computer players against the real host: a seat's tracker follows host
 // games turn by turn, sampled deals keep to what the seat knows, the strong
 // player only makes plays the host accepts, never reads a bone its seat

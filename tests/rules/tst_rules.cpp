@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fast rules core against the host: over thousands of positions from
 // seeded games, both accept exactly the same plays, and a play or pass
 // leaves both in the same state. Also the core's own few edge cases.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A scripted game host for table-window tests: accepts the table window's
 // connection and lets the test say exactly what the host says.
 #pragma once

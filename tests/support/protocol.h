@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shape of every message the host sends, field by field, including
 // which ones end with "+". Tests run every message they see through it.
 #pragma once

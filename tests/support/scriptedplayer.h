@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A scripted human for end-to-end tests: follows the board from the host's
 // messages and, on its own turn, plays the first bone that fits an offered
 // toe, or passes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a GameHost without sockets or an event loop: messages go to a
 // callback and the two timers fire when the driver says so. Used by the
 // invariant test and the rules benchmark.

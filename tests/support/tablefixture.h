@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A table window in a test: the whole program's windows, with its files in a
 // temporary folder, joined to a scripted host (or hosting on a free port).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A scripted peer for tests: a plain QTcpSocket (not our TSock) that speaks
 // the game's framing, so the host and table window are checked against an
 // independent implementation.

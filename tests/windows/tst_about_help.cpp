@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The about box, the help window and TURL.
 #include "config.h"
 #include "forms.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The lobby download window against a small HTTP/1.0 server on loopback:
 // what goes on the wire, what the window shows, and that only a complete
 // download is ever started as an installer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // JPEG decoding for the lobby picture: good files decode, bad ones are
 // refused while the program goes on (libjpeg's own handler would exit).
 #include "jpegimage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tally file's compressor: exact bytes of known inputs, a golden set of
 // outputs that faster code must reproduce byte for byte, round trips around
 // the block size, hostile containers and blocks, and the file-level calls.

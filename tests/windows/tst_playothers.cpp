@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Play with Others" window: what it starts the game with, what it keeps
 // in the settings file (and that it leaves the rest of the file alone), and
 // that bad input starts nothing and writes nothing. Names are looked up

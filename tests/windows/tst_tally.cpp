@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tally window: what the player sees and ticks, and what reaches the
 // tally file across restarts.
 #include "ttallylist.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tally's score grid and its file: counting, the grid text, damaged
 // input, and saves that never lose the history.
 #include "tallygrid.h"

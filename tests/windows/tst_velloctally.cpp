@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velloc-tally, the command-line companion: what players and support see.
 #include "tallygrid.h"
 

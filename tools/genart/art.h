@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared pieces of the artwork generator: the asset table, the drawing
 // helpers and the periodic noise that the textures are grown from.
 #pragma once

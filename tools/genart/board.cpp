@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The board and hand: green felt backdrops, blank bones, pip faces and the
 // toe target.
 #include "art.h"

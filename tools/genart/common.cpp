@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing helpers and noise shared by every picture of the generator.
 #include "art.h"
 

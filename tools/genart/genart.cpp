@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velloc-genart: draws every picture and synthesises every sound of Velloc
 // into resources/, together with the resource lists velloc.qrc and velloc_2x.qrc, and the
 // desktop icons under resources/icons/. The results are committed; the

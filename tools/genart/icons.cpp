@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program icon for desktops: the hicolor theme's PNG sizes and an SVG,
 // all drawn by the same drawing as the icon embedded in the program, so the
 // menu, the dock and the window show one picture.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Icons of the ten phrase buttons, 17 x 13 each, drawn for a white button.
 #include "art.h"
 

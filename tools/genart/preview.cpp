@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A montage of the written pictures laid out as the table window shows
 // them, so that a maintainer can judge the set as a whole.
 #include "art.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Larger pictures: the lobby shown by the download window and the program
 // icon.
 #include "art.h"

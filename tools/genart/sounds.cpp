@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The thirteen table sounds, synthesised: clicks of bone on wood, chimes,
 // a buzz, a knock and short tunes.
 #include "art.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pictures of the table window and its dialogs: the wooden background, the
 // scoreboard, the turn bar, the watcher's eyes, the banner, the buttons,
 // the check boxes and the phrase icons.
