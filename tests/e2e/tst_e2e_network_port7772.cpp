@@ -201,21 +201,11 @@ bool near(QRgb a, const QColor &b, int tol)
     return qAbs(qRed(a) - b.red()) <= tol && qAbs(qGreen(a) - b.green()) <= tol && qAbs(qBlue(a) - b.blue()) <= tol;
 }
 
-// The cream offer panel over the board: its top and bottom margins are plain.
-bool offerShown(const QImage &img, QPoint panel)
+// A cream panel over the board (the offer, or the taller one of a table
+// that ended) at this place in the table: its top and bottom margins are plain.
+bool panelShown(const QImage &img, QPoint panel, const QRect &place)
 {
-    const QRect r = Tchat::OfferPanelRect.translated(panel);
-    for (int x = r.left() + 6; x < r.right() - 6; x += 12)
-        for (int y : {r.top() + 4, r.bottom() - 4})
-            if (!near(img.pixel(x, y), look::Cream, 6))
-                return false;
-    return true;
-}
-
-// The taller panel of a table that ended, with the same plain margins.
-bool endedShown(const QImage &img, QPoint panel)
-{
-    const QRect r = Tchat::EndedPanelRect.translated(panel);
+    const QRect r = place.translated(panel);
     for (int x = r.left() + 6; x < r.right() - 6; x += 12)
         for (int y : {r.top() + 4, r.bottom() - 4})
             if (!near(img.pixel(x, y), look::Cream, 6))
@@ -313,7 +303,7 @@ void TestNetworkEndToEnd::hostJoinDropAndReconnect()
             bobMovesBefore = bob.player.moves;
             relay.cut();
             const QPoint panel = bob.player.panel();
-            QVERIFY2(waitFor([&] { return offerShown(bobDesk.grab(), panel); }, 15000, annPlays),
+            QVERIFY2(waitFor([&] { return panelShown(bobDesk.grab(), panel, Tchat::OfferPanelRect); }, 15000, annPlays),
                      "Bob's table should offer to reconnect");
             QThread::msleep(300);
             bobDesk.shot(QStringLiteral("network-reconnect-offer"));
@@ -391,7 +381,7 @@ void TestNetworkEndToEnd::hostLeavesMidGame()
     QVERIFY2(annDesk.ended(15000), "Ann's program should end");
 
     const QPoint panel = bob.player.panel();
-    QVERIFY2(waitFor([&] { return endedShown(bobDesk.grab(), panel); }, 15000),
+    QVERIFY2(waitFor([&] { return panelShown(bobDesk.grab(), panel, Tchat::EndedPanelRect); }, 15000),
              "Bob's window should say the table ended");
     QThread::msleep(300);
     bobDesk.shot(QStringLiteral("leave-bob-ended"));

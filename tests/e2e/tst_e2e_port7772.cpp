@@ -29,6 +29,28 @@ bool hideDownloadWindow(Desk &desk, const QString &shot = QString())
     desk.xdotool({QStringLiteral("windowunmap"), id});
     return true;
 }
+// Follows the game, moving on each turn, until its winner shows (true) or
+// the time is up.
+bool playToTheWinner(Desk &desk, Follower &me, int timeoutMs)
+{
+    QDeadlineTimer until(timeoutMs);
+    while (!until.hasExpired() && desk.running()) {
+        if (me.step())
+            return true;
+        QThread::msleep(150);
+    }
+    return false;
+}
+
+// Waits (bounded) until no window of that title is on screen.
+bool goneFromScreen(const Desk &desk, const QString &title)
+{
+    QDeadlineTimer until(10000);
+    while (desk.shown(title) && !until.hasExpired())
+        QThread::msleep(100);
+    return !desk.shown(title);
+}
+
 } // namespace
 
 class TestEndToEnd : public QObject {
@@ -61,11 +83,7 @@ void TestEndToEnd::soloGameWithTheMouse()
     QVERIFY(startAGame(desk, me.player));
     QElapsedTimer clock;
     clock.start();
-    bool over = false;
-    while (!over && clock.elapsed() < 480000 && desk.running()) {
-        over = me.step();
-        QThread::msleep(150);
-    }
+    const bool over = playToTheWinner(desk, me, 480000);
     QVERIFY2(over, "the solo game should reach its winner");
     QVERIFY(me.player.moves > 0);
     QVERIFY(me.saved.contains("first-turn"));
@@ -89,10 +107,7 @@ void TestEndToEnd::soloGameByKeys()
     QThread::msleep(500);
     desk.focusWindow(offer);
     desk.key(QStringLiteral("Escape"));
-    QDeadlineTimer gone(10000);
-    while (desk.shown(offer) && !gone.hasExpired())
-        QThread::msleep(100);
-    QVERIFY2(!desk.shown(offer), "Escape should close the lobby offer");
+    QVERIFY2(goneFromScreen(desk, offer), "Escape should close the lobby offer");
 
     Follower me(desk, QStringLiteral("keys-"));
     me.player.byKeys = true;
@@ -108,18 +123,11 @@ void TestEndToEnd::soloGameByKeys()
     desk.focusWindow(dialog);
     QThread::msleep(300);
     desk.key(QStringLiteral("Return"));
-    QDeadlineTimer closed(10000);
-    while (desk.shown(dialog) && !closed.hasExpired())
-        QThread::msleep(100);
-    QVERIFY2(!desk.shown(dialog), "Return should start the game");
+    QVERIFY2(goneFromScreen(desk, dialog), "Return should start the game");
     desk.focusWindow(QStringLiteral("Velloc"));
     QElapsedTimer clock;
     clock.start();
-    bool over = false;
-    while (!over && clock.elapsed() < 480000 && desk.running()) {
-        over = me.step();
-        QThread::msleep(150);
-    }
+    const bool over = playToTheWinner(desk, me, 480000);
     QVERIFY2(over, "the game played by keys should reach its winner");
     QVERIFY(me.player.moves > 0);
     QVERIFY(me.saved.contains("round-end"));
