@@ -1,13 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "dnssd.h"
 
-#include <avahi-client/client.h>
-#include <avahi-client/lookup.h>
-#include <avahi-client/publish.h>
-#include <avahi-common/alternative.h>
-#include <avahi-common/error.h>
-#include <avahi-common/malloc.h>
-#include <avahi-common/strlst.h>
+#include "avahilibrary.h"
+
 #include <avahi-common/watch.h>
 
 #include <QDeadlineTimer>
@@ -36,6 +31,11 @@ struct AvahiTimeout {
 };
 
 namespace dnssd {
+
+namespace {
+// Set by the first Daemon; everything else here runs only once it has a client.
+const AvahiLibrary *avahi = nullptr;
+} // namespace
 
 class QtPoll {
 public:
@@ -124,13 +124,13 @@ struct Callbacks {
         if (event != AVAHI_RESOLVER_FOUND || !address)
             return;
         char text[AVAHI_ADDRESS_STR_MAX];
-        avahi_address_snprint(text, sizeof text, address);
+        avahi->address_snprint(text, sizeof text, address);
         TableSummary::Fields fields;
         // A stranger's records: only so many, each only so long.
         int n = 0;
-        for (AvahiStringList *l = txt; l && n < 16; l = avahi_string_list_get_next(l), ++n) {
-            const QByteArray item(reinterpret_cast<const char *>(avahi_string_list_get_text(l)),
-                                  int(qMin<size_t>(avahi_string_list_get_size(l), 255)));
+        for (AvahiStringList *l = txt; l && n < 16; l = avahi->string_list_get_next(l), ++n) {
+            const QByteArray item(reinterpret_cast<const char *>(avahi->string_list_get_text(l)),
+                                  int(qMin<size_t>(avahi->string_list_get_size(l), 255)));
             const int eq = item.indexOf('=');
             if (eq > 0)
                 fields.append({item.left(eq), item.mid(eq + 1)});
@@ -144,17 +144,19 @@ struct Callbacks {
 
 Daemon::Daemon(QObject *parent) : QObject(parent), m_poll(std::make_unique<QtPoll>())
 {
+    if (!avahi && !(avahi = AvahiLibrary::get(&m_problem)))
+        return;
     int error = 0;
     // NO_FAIL: without a daemon we wait for one to start.
-    m_client = avahi_client_new(&m_poll->api, AVAHI_CLIENT_NO_FAIL, &Callbacks::client, this, &error);
+    m_client = avahi->client_new(&m_poll->api, AVAHI_CLIENT_NO_FAIL, &Callbacks::client, this, &error);
     if (!m_client)
-        m_problem = QString::fromUtf8(avahi_strerror(error));
+        m_problem = QString::fromUtf8(avahi->strerror(error));
 }
 
 Daemon::~Daemon()
 {
     if (m_client)
-        avahi_client_free(m_client);
+        avahi->client_free(m_client);
 }
 
 void Daemon::clientState(AvahiClient *c, int state)
@@ -169,11 +171,11 @@ void Daemon::clientState(AvahiClient *c, int state)
     if (state == AVAHI_CLIENT_FAILURE) {
         // The daemon went away: wait for it to come back, with a new client.
         QTimer::singleShot(0, this, [this] {
-            if (m_client && avahi_client_get_state(m_client) == AVAHI_CLIENT_FAILURE) {
-                avahi_client_free(m_client);
+            if (m_client && avahi->client_get_state(m_client) == AVAHI_CLIENT_FAILURE) {
+                avahi->client_free(m_client);
                 m_client = nullptr;
                 int error = 0;
-                m_client = avahi_client_new(&m_poll->api, AVAHI_CLIENT_NO_FAIL, &Callbacks::client, this, &error);
+                m_client = avahi->client_new(&m_poll->api, AVAHI_CLIENT_NO_FAIL, &Callbacks::client, this, &error);
             }
         });
     }
@@ -199,15 +201,15 @@ Publisher::Publisher(QObject *parent) : QObject(parent), m_daemon(std::make_uniq
 Publisher::~Publisher()
 {
     if (m_group)
-        avahi_entry_group_free(m_group);
+        avahi->entry_group_free(m_group);
 }
 
 namespace {
 AvahiStringList *txtOf(const TableSummary &s)
 {
-    AvahiStringList *l = avahi_string_list_new("txtvers=1", nullptr);
+    AvahiStringList *l = avahi->string_list_new("txtvers=1", nullptr);
     for (const auto &[key, value] : s.toFields(false))
-        l = avahi_string_list_add_pair_arbitrary(l, key.constData(), reinterpret_cast<const uint8_t *>(value.constData()),
+        l = avahi->string_list_add_pair_arbitrary(l, key.constData(), reinterpret_cast<const uint8_t *>(value.constData()),
                                                  size_t(value.size()));
     return l;
 }
@@ -222,9 +224,9 @@ void Publisher::update(const TableSummary &summary)
         return;
     if (m_group && !renamed && m_registered) {
         AvahiStringList *txt = txtOf(m_summary);
-        avahi_entry_group_update_service_txt_strlst(m_group, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, AvahiPublishFlags(0),
+        avahi->entry_group_update_service_txt_strlst(m_group, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, AvahiPublishFlags(0),
                                                     m_name.toUtf8().constData(), ServiceType, nullptr, txt);
-        avahi_string_list_free(txt);
+        avahi->string_list_free(txt);
         return;
     }
     if (renamed || m_name.isEmpty())
@@ -239,22 +241,22 @@ void Publisher::publish()
     if (m_name.isEmpty())
         m_name = m_summary.name;
     if (!m_group)
-        m_group = avahi_entry_group_new(m_daemon->client(), &Callbacks::group, this);
+        m_group = avahi->entry_group_new(m_daemon->client(), &Callbacks::group, this);
     if (!m_group)
         return;
-    avahi_entry_group_reset(m_group);
+    avahi->entry_group_reset(m_group);
     m_registered = false;
     AvahiStringList *txt = txtOf(m_summary);
-    int rc = avahi_entry_group_add_service_strlst(m_group, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, AvahiPublishFlags(0),
+    int rc = avahi->entry_group_add_service_strlst(m_group, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, AvahiPublishFlags(0),
                                                   m_name.toUtf8().constData(), ServiceType, nullptr, nullptr,
                                                   m_summary.port, txt);
-    avahi_string_list_free(txt);
+    avahi->string_list_free(txt);
     if (rc == AVAHI_ERR_COLLISION) {
         groupState(m_group, AVAHI_ENTRY_GROUP_COLLISION);
         return;
     }
     if (rc >= 0)
-        avahi_entry_group_commit(m_group);
+        avahi->entry_group_commit(m_group);
 }
 
 void Publisher::groupState(AvahiEntryGroup *, int state)
@@ -264,9 +266,9 @@ void Publisher::groupState(AvahiEntryGroup *, int state)
         emit registered(m_name);
     } else if (state == AVAHI_ENTRY_GROUP_COLLISION) {
         // Two tables of one name: this one takes "Name #2", as Avahi's own tools do.
-        char *next = avahi_alternative_service_name(m_name.toUtf8().constData());
+        char *next = avahi->alternative_service_name(m_name.toUtf8().constData());
         m_name = QString::fromUtf8(next);
-        avahi_free(next);
+        avahi->free(next);
         QTimer::singleShot(0, this, [this] { publish(); });
     }
 }
@@ -296,7 +298,7 @@ void Browser::start()
     if (m_browser || !m_daemon->client())
         return;
     // IPv4 only: tables listen on IPv4.
-    m_browser = avahi_service_browser_new(m_daemon->client(), AVAHI_IF_UNSPEC, AVAHI_PROTO_INET, ServiceType, nullptr,
+    m_browser = avahi->service_browser_new(m_daemon->client(), AVAHI_IF_UNSPEC, AVAHI_PROTO_INET, ServiceType, nullptr,
                                           AvahiLookupFlags(0), &Callbacks::browse, this);
 }
 
@@ -325,7 +327,7 @@ void Browser::itemNew(int interface, int protocol, const QString &name, const ch
         return;
     }
     // The resolver stays: it reports every change of the TXT records.
-    AvahiServiceResolver *r = avahi_service_resolver_new(
+    AvahiServiceResolver *r = avahi->service_resolver_new(
         m_daemon->client(), interface, protocol, name.toUtf8().constData(), type, domain, AVAHI_PROTO_INET,
         AvahiLookupFlags(0), &Callbacks::resolve, this);
     seen.insert(at, Found{r});
@@ -338,7 +340,7 @@ void Browser::itemRemoved(int interface, int protocol, const QString &name)
         return;
     const Found f = it->take(where(interface, protocol));
     if (f.resolver)
-        avahi_service_resolver_free(f.resolver);
+        avahi->service_resolver_free(f.resolver);
     if (!it->isEmpty())
         return;
     m_found.erase(it);

@@ -3,7 +3,7 @@
 
 #include "hostaddress.h"
 
-#include <strophe.h>
+#include "strophelibrary.h"
 
 #include <QHostAddress>
 #include <QHostInfo>
@@ -13,6 +13,9 @@
 #include <chrono>
 
 namespace {
+
+// Set before the first connection is made: nothing below runs without it.
+const StropheLibrary *strophe = nullptr;
 
 constexpr const char *MucNamespace = "http://jabber.org/protocol/muc";
 constexpr const char *MucUserNamespace = "http://jabber.org/protocol/muc#user";
@@ -46,10 +49,10 @@ QString plainLine(const QString &text, int max)
 
 bool hasStatus(xmpp_stanza_t *stanza, const char *code)
 {
-    xmpp_stanza_t *x = xmpp_stanza_get_child_by_name_and_ns(stanza, "x", MucUserNamespace);
-    for (xmpp_stanza_t *c = x ? xmpp_stanza_get_children(x) : nullptr; c; c = xmpp_stanza_get_next(c)) {
-        const char *n = xmpp_stanza_get_name(c);
-        const char *v = xmpp_stanza_get_attribute(c, "code");
+    xmpp_stanza_t *x = strophe->stanza_get_child_by_name_and_ns(stanza, "x", MucUserNamespace);
+    for (xmpp_stanza_t *c = x ? strophe->stanza_get_children(x) : nullptr; c; c = strophe->stanza_get_next(c)) {
+        const char *n = strophe->stanza_get_name(c);
+        const char *v = strophe->stanza_get_attribute(c, "code");
         if (n && v && qstrcmp(n, "status") == 0 && qstrcmp(v, code) == 0)
             return true;
     }
@@ -66,13 +69,13 @@ struct LobbyCallbacks {
     }
     static int sockopt(xmpp_conn_t *conn, void *sock)
     {
-        if (LobbyClient *c = clients().value(xmpp_conn_get_context(conn)))
+        if (LobbyClient *c = clients().value(strophe->conn_get_context(conn)))
             c->watchSocket(*static_cast<int *>(sock));
-        return xmpp_sockopt_cb_keepalive(conn, sock);
+        return strophe->sockopt_cb_keepalive(conn, sock);
     }
     static int certfail(const xmpp_tlscert_t *cert, const char *const errormsg)
     {
-        if (LobbyClient *c = clients().value(xmpp_tlscert_get_ctx(const_cast<xmpp_tlscert_t *>(cert)))) {
+        if (LobbyClient *c = clients().value(strophe->tlscert_get_ctx(const_cast<xmpp_tlscert_t *>(cert)))) {
             c->m_certFailed = true;
             c->m_lastError = QString::fromUtf8(errormsg ? errormsg : "").left(300);
         }
@@ -107,8 +110,6 @@ struct LobbyCallbacks {
 
 LobbyClient::LobbyClient(QObject *parent) : QObject(parent)
 {
-    static const bool initialised = (xmpp_initialize(), true);
-    (void)initialised;
     clock = [] {
         using namespace std::chrono;
         return qint64(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
@@ -159,6 +160,8 @@ bool LobbyClient::start(const QString &server, const QString &nick, const QStrin
             *error = QStringLiteral("Please enter your name.");
         return false;
     }
+    if (!strophe && !(strophe = StropheLibrary::get(error)))
+        return false;
     stop();
     m_started = true;
     m_host = host;
@@ -193,22 +196,22 @@ void LobbyClient::release()
         // Leaving: the room tells the others at once; the socket closes with
         // the connection either way.
         if (m_joined) {
-            xmpp_stanza_t *p = xmpp_presence_new(m_ctx);
-            xmpp_stanza_set_type(p, "unavailable");
-            xmpp_stanza_set_to(p, (m_room + QLatin1Char('/') + m_nick).toUtf8().constData());
-            xmpp_send(m_conn, p);
-            xmpp_stanza_release(p);
-            xmpp_disconnect(m_conn);
+            xmpp_stanza_t *p = strophe->presence_new(m_ctx);
+            strophe->stanza_set_type(p, "unavailable");
+            strophe->stanza_set_to(p, (m_room + QLatin1Char('/') + m_nick).toUtf8().constData());
+            strophe->send(m_conn, p);
+            strophe->stanza_release(p);
+            strophe->disconnect(m_conn);
             for (int i = 0; i < 3; ++i)
-                xmpp_run_once(m_ctx, 0);
+                strophe->run_once(m_ctx, 0);
         }
         xmpp_conn_t *conn = m_conn;
         m_conn = nullptr;
-        xmpp_conn_release(conn);
+        strophe->conn_release(conn);
     }
     if (m_ctx) {
         clients().remove(m_ctx);
-        xmpp_ctx_free(m_ctx);
+        strophe->ctx_free(m_ctx);
         m_ctx = nullptr;
     }
     m_joined = false;
@@ -257,9 +260,9 @@ void LobbyClient::resolved(const QString &address, bool loopback, const QString 
         fail(QStringLiteral("Cannot find the lobby server \"%1\": %2.").arg(m_host, why), true);
         return;
     }
-    m_ctx = xmpp_ctx_new(nullptr, m_log.get());
+    m_ctx = strophe->ctx_new(nullptr, m_log.get());
     clients().insert(m_ctx, this);
-    m_conn = xmpp_conn_new(m_ctx);
+    m_conn = strophe->conn_new(m_ctx);
     const QByteArray testCa = qgetenv(TestCaVariable);
     // Plain text only to a server on this computer; anywhere else TLS with a
     // certificate the system (or a test's own CA) vouches for.
@@ -268,18 +271,18 @@ void LobbyClient::resolved(const QString &address, bool loopback, const QString 
         flags |= XMPP_CONN_FLAG_DISABLE_TLS;
     else
         flags |= XMPP_CONN_FLAG_MANDATORY_TLS;
-    xmpp_conn_set_flags(m_conn, flags);
+    strophe->conn_set_flags(m_conn, flags);
     if (!testCa.isEmpty())
-        xmpp_conn_set_cafile(m_conn, testCa.constData());
-    xmpp_conn_set_certfail_handler(m_conn, &LobbyCallbacks::certfail);
-    xmpp_conn_set_sockopt_callback(m_conn, &LobbyCallbacks::sockopt);
+        strophe->conn_set_cafile(m_conn, testCa.constData());
+    strophe->conn_set_certfail_handler(m_conn, &LobbyCallbacks::certfail);
+    strophe->conn_set_sockopt_callback(m_conn, &LobbyCallbacks::sockopt);
     // A bare domain and no password: an anonymous login.
-    xmpp_conn_set_jid(m_conn, m_host.toUtf8().constData());
-    xmpp_handler_add(m_conn, &LobbyCallbacks::presence, nullptr, "presence", nullptr, this);
-    xmpp_handler_add(m_conn, &LobbyCallbacks::message, nullptr, "message", nullptr, this);
+    strophe->conn_set_jid(m_conn, m_host.toUtf8().constData());
+    strophe->handler_add(m_conn, &LobbyCallbacks::presence, nullptr, "presence", nullptr, this);
+    strophe->handler_add(m_conn, &LobbyCallbacks::message, nullptr, "message", nullptr, this);
     m_certFailed = false;
     m_lastError.clear();
-    if (xmpp_connect_client(m_conn, address.toUtf8().constData(), m_port, &LobbyCallbacks::connection, this)
+    if (strophe->connect_client(m_conn, address.toUtf8().constData(), m_port, &LobbyCallbacks::connection, this)
         != XMPP_EOK) {
         fail(QStringLiteral("Cannot connect to the lobby server %1.").arg(m_serverText), true);
         return;
@@ -316,13 +319,13 @@ void LobbyClient::pump()
     // One step reads at most 4 KiB; what TLS has already decrypted does not
     // wake the socket again, so a few steps drain one record.
     for (int i = 0; i < 5 && self && m_ctx == ctx; ++i)
-        xmpp_run_once(ctx, 0);
+        strophe->run_once(ctx, 0);
     if (!self || m_ctx != ctx || !m_conn)
         return;
     // Write interest only while the connection is being made or something
     // waits to go out: a writable socket is nearly always writable.
     if (m_writable)
-        m_writable->setEnabled(xmpp_conn_is_connecting(m_conn) || xmpp_conn_send_queue_len(m_conn) > 0);
+        m_writable->setEnabled(strophe->conn_is_connecting(m_conn) || strophe->conn_send_queue_len(m_conn) > 0);
 }
 
 void LobbyClient::connected()
@@ -333,30 +336,30 @@ void LobbyClient::connected()
 void LobbyClient::joinRoom()
 {
     m_generation++;
-    xmpp_stanza_t *p = xmpp_presence_new(m_ctx);
-    xmpp_stanza_set_to(p, (m_room + QLatin1Char('/') + m_nick).toUtf8().constData());
-    xmpp_stanza_t *x = xmpp_stanza_new(m_ctx);
-    xmpp_stanza_set_name(x, "x");
-    xmpp_stanza_set_ns(x, MucNamespace);
+    xmpp_stanza_t *p = strophe->presence_new(m_ctx);
+    strophe->stanza_set_to(p, (m_room + QLatin1Char('/') + m_nick).toUtf8().constData());
+    xmpp_stanza_t *x = strophe->stanza_new(m_ctx);
+    strophe->stanza_set_name(x, "x");
+    strophe->stanza_set_ns(x, MucNamespace);
     // The room's old chat is not replayed: every reconnection would repeat it.
-    xmpp_stanza_t *history = xmpp_stanza_new(m_ctx);
-    xmpp_stanza_set_name(history, "history");
-    xmpp_stanza_set_attribute(history, "maxstanzas", "0");
-    xmpp_stanza_add_child(x, history);
-    xmpp_stanza_release(history);
-    xmpp_stanza_add_child(p, x);
-    xmpp_stanza_release(x);
+    xmpp_stanza_t *history = strophe->stanza_new(m_ctx);
+    strophe->stanza_set_name(history, "history");
+    strophe->stanza_set_attribute(history, "maxstanzas", "0");
+    strophe->stanza_add_child(x, history);
+    strophe->stanza_release(history);
+    strophe->stanza_add_child(p, x);
+    strophe->stanza_release(x);
     if (m_table) {
-        xmpp_stanza_t *t = xmpp_stanza_new(m_ctx);
-        xmpp_stanza_set_name(t, "table");
-        xmpp_stanza_set_ns(t, TableNamespace);
+        xmpp_stanza_t *t = strophe->stanza_new(m_ctx);
+        strophe->stanza_set_name(t, "table");
+        strophe->stanza_set_ns(t, TableNamespace);
         for (const auto &[key, value] : m_table->toFields(true))
-            xmpp_stanza_set_attribute(t, key.constData(), value.constData());
-        xmpp_stanza_add_child(p, t);
-        xmpp_stanza_release(t);
+            strophe->stanza_set_attribute(t, key.constData(), value.constData());
+        strophe->stanza_add_child(p, t);
+        strophe->stanza_release(t);
     }
-    xmpp_send(m_conn, p);
-    xmpp_stanza_release(p);
+    strophe->send(m_conn, p);
+    strophe->stanza_release(p);
     pumpSoon();
 }
 
@@ -441,26 +444,26 @@ void LobbyClient::removePerson(const QString &nick)
 
 int LobbyClient::onPresence(xmpp_stanza_t *stanza)
 {
-    const QString nick = occupant(xmpp_stanza_get_from(stanza));
+    const QString nick = occupant(strophe->stanza_get_from(stanza));
     if (nick.isEmpty())
         return 1;
-    const char *type = xmpp_stanza_get_type(stanza);
+    const char *type = strophe->stanza_get_type(stanza);
     const bool self = hasStatus(stanza, "110") || (!m_joined && nick == m_nick);
     if (type && qstrcmp(type, "error") == 0) {
         if (m_joined)
             return 1;
-        xmpp_stanza_t *error = xmpp_stanza_get_child_by_name(stanza, "error");
-        if (error && xmpp_stanza_get_child_by_name_and_ns(error, "conflict", StanzaNamespace) && m_suffix < MaxSuffix) {
+        xmpp_stanza_t *error = strophe->stanza_get_child_by_name(stanza, "error");
+        if (error && strophe->stanza_get_child_by_name_and_ns(error, "conflict", StanzaNamespace) && m_suffix < MaxSuffix) {
             // Taken: the next free "Name (2)", "Name (3)" ...
             m_nick = QStringLiteral("%1 (%2)").arg(m_wantedNick).arg(++m_suffix);
             joinRoom();
             return 1;
         }
         const char *condition = nullptr;
-        for (xmpp_stanza_t *c = error ? xmpp_stanza_get_children(error) : nullptr; c && !condition;
-             c = xmpp_stanza_get_next(c))
-            if (xmpp_stanza_get_ns(c) && qstrcmp(xmpp_stanza_get_ns(c), StanzaNamespace) == 0)
-                condition = xmpp_stanza_get_name(c);
+        for (xmpp_stanza_t *c = error ? strophe->stanza_get_children(error) : nullptr; c && !condition;
+             c = strophe->stanza_get_next(c))
+            if (strophe->stanza_get_ns(c) && qstrcmp(strophe->stanza_get_ns(c), StanzaNamespace) == 0)
+                condition = strophe->stanza_get_name(c);
         QMetaObject::invokeMethod(this, [this, why = QString::fromUtf8(condition ? condition : "unknown"),
                                          lookup = m_lookup] {
             if (lookup == m_lookup)
@@ -489,10 +492,10 @@ int LobbyClient::onPresence(xmpp_stanza_t *stanza)
 
     TableSummary table;
     bool ok = false;
-    if (xmpp_stanza_t *t = xmpp_stanza_get_child_by_name_and_ns(stanza, "table", TableNamespace)) {
+    if (xmpp_stanza_t *t = strophe->stanza_get_child_by_name_and_ns(stanza, "table", TableNamespace)) {
         // A handful of short attributes, nothing more.
         const char *attrs[32];
-        const int n = xmpp_stanza_get_attributes(t, attrs, 32);
+        const int n = strophe->stanza_get_attributes(t, attrs, 32);
         TableSummary::Fields fields;
         for (int i = 0; i + 1 < n; i += 2)
             if (qstrcmp(attrs[i], "xmlns") != 0)
@@ -545,18 +548,18 @@ bool LobbyClient::withinRate(std::deque<qint64> &lines)
 
 int LobbyClient::onMessage(xmpp_stanza_t *stanza)
 {
-    const char *type = xmpp_stanza_get_type(stanza);
+    const char *type = strophe->stanza_get_type(stanza);
     if (!type || qstrcmp(type, "groupchat") != 0)
         return 1;
-    const QString nick = occupant(xmpp_stanza_get_from(stanza));
+    const QString nick = occupant(strophe->stanza_get_from(stanza));
     // Only people in the room speak; the room's own notices have no nick.
     if (nick.isEmpty() || !m_people.contains(nick))
         return 1;
-    char *body = xmpp_message_get_body(stanza);
+    char *body = strophe->message_get_body(stanza);
     if (!body)
         return 1;
     const QString text = plainLine(QString::fromUtf8(body), MaxChatLength);
-    xmpp_free(m_ctx, body);
+    strophe->free(m_ctx, body);
     if (text.isEmpty() || !withinRate(m_people[nick].lines))
         return 1;
     emit chatReceived(nick, text);
@@ -581,10 +584,10 @@ bool LobbyClient::sendChat(const QString &text, QString *why)
         return no(QStringLiteral("Please wait a moment: at most %1 lines in %2 seconds.")
                       .arg(ChatLines)
                       .arg(ChatWindowMs / 1000));
-    xmpp_stanza_t *m = xmpp_message_new(m_ctx, "groupchat", m_room.toUtf8().constData(), nullptr);
-    xmpp_message_set_body(m, line.toUtf8().constData());
-    xmpp_send(m_conn, m);
-    xmpp_stanza_release(m);
+    xmpp_stanza_t *m = strophe->message_new(m_ctx, "groupchat", m_room.toUtf8().constData(), nullptr);
+    strophe->message_set_body(m, line.toUtf8().constData());
+    strophe->send(m_conn, m);
+    strophe->stanza_release(m);
     pumpSoon();
     return true;
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "curlloader.h"
 
-#include <dlfcn.h>
+#include "sharedlibrary.h"
 
 
 namespace {
@@ -14,47 +14,39 @@ struct Loaded {
     QString error;
 };
 
-template<class F>
-bool resolve(void *handle, F &to, const char *name, QString &missing)
-{
-    to = reinterpret_cast<F>(dlsym(handle, name));
-    if (!to && missing.isEmpty())
-        missing = QString::fromLatin1(name);
-    return to != nullptr;
-}
-
 Loaded load()
 {
     Loaded l;
-    // Never closed: curl keeps global state, and the download may run again.
-    void *handle = dlopen(fileName, RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
+    CurlLibrary &c = l.library;
+    const OpenedLibrary opened(fileName, [&c](OpenedLibrary &lib) {
+#define VELLOC_CURL_RESOLVE(f) lib.resolve(c.f, "curl_" #f);
+        VELLOC_CURL_RESOLVE(global_init)
+        VELLOC_CURL_RESOLVE(multi_init)
+        VELLOC_CURL_RESOLVE(multi_setopt)
+        VELLOC_CURL_RESOLVE(multi_cleanup)
+        VELLOC_CURL_RESOLVE(multi_add_handle)
+        VELLOC_CURL_RESOLVE(multi_remove_handle)
+        VELLOC_CURL_RESOLVE(multi_socket_action)
+        VELLOC_CURL_RESOLVE(multi_info_read)
+        VELLOC_CURL_RESOLVE(multi_strerror)
+        VELLOC_CURL_RESOLVE(easy_init)
+        VELLOC_CURL_RESOLVE(easy_setopt)
+        VELLOC_CURL_RESOLVE(easy_getinfo)
+        VELLOC_CURL_RESOLVE(easy_strerror)
+        VELLOC_CURL_RESOLVE(easy_cleanup)
+        VELLOC_CURL_RESOLVE(slist_append)
+        VELLOC_CURL_RESOLVE(slist_free_all)
+#undef VELLOC_CURL_RESOLVE
+    });
+    if (!opened.opened()) {
         l.error = QStringLiteral("The download needs the libcurl library (%1, Debian package libcurl4), "
                                  "which is not installed on this computer.")
                       .arg(QString::fromLatin1(fileName));
         return l;
     }
-    CurlLibrary &c = l.library;
-    QString missing;
-    resolve(handle, c.global_init, "curl_global_init", missing);
-    resolve(handle, c.multi_init, "curl_multi_init", missing);
-    resolve(handle, c.multi_setopt, "curl_multi_setopt", missing);
-    resolve(handle, c.multi_cleanup, "curl_multi_cleanup", missing);
-    resolve(handle, c.multi_add_handle, "curl_multi_add_handle", missing);
-    resolve(handle, c.multi_remove_handle, "curl_multi_remove_handle", missing);
-    resolve(handle, c.multi_socket_action, "curl_multi_socket_action", missing);
-    resolve(handle, c.multi_info_read, "curl_multi_info_read", missing);
-    resolve(handle, c.multi_strerror, "curl_multi_strerror", missing);
-    resolve(handle, c.easy_init, "curl_easy_init", missing);
-    resolve(handle, c.easy_setopt, "curl_easy_setopt", missing);
-    resolve(handle, c.easy_getinfo, "curl_easy_getinfo", missing);
-    resolve(handle, c.easy_strerror, "curl_easy_strerror", missing);
-    resolve(handle, c.easy_cleanup, "curl_easy_cleanup", missing);
-    resolve(handle, c.slist_append, "curl_slist_append", missing);
-    resolve(handle, c.slist_free_all, "curl_slist_free_all", missing);
-    if (!missing.isEmpty()) {
+    if (!opened.ok()) {
         l.error = QStringLiteral("The libcurl library on this computer (%1) is too old for the download: it lacks %2.")
-                      .arg(QString::fromLatin1(fileName), missing);
+                      .arg(QString::fromLatin1(fileName), opened.missing());
         return l;
     }
     if (c.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {

@@ -5,6 +5,7 @@
 // and TLS with a certificate that verifies or does not.
 #include "lobbyclient.h"
 #include "lobbyservers.h"
+#include "strophelibrary.h"
 
 #include <strophe.h>
 
@@ -94,6 +95,20 @@ private slots:
     {
         if (!server.start(false))
             QSKIP("prosody cannot run here");
+    }
+
+    // First: the client keeps the library once it has it.
+    void withoutTheLibrary()
+    {
+        StropheLibrary::setFileNameForTest("libstrophe-not-here.so.0");
+        LobbyClient c;
+        QString error;
+        const bool started = c.start(server.server(), QStringLiteral("Ann"), QString(), &error);
+        StropheLibrary::setFileNameForTest(StropheLibrary::FileName);
+        QVERIFY(!started);
+        QVERIFY2(error.contains(QLatin1String("libstrophe-not-here.so.0")) && error.contains(QLatin1String("not installed")),
+                 qPrintable(error));
+        QCOMPARE(c.state(), LobbyClient::Offline);
     }
 
     void meetInTheRoom()
