@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -23,6 +24,30 @@ const char *const Usage =
     "\n"
     "Without arguments the table opens for a solo game; File > Play with Others\n"
     "hosts or joins a table from the window.\n";
+} // namespace
+
+namespace {
+
+// Every window, dialogs included, carries the program's icon. Decoding it
+// (three sizes) is left until the table has been painted once: the icon is
+// no use before the window is on the screen, and the table comes up sooner.
+class IconAfterFirstPaint : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint) {
+            qApp->removeEventFilter(this);
+            QTimer::singleShot(0, qApp, [] { QApplication::setWindowIcon(programIcon()); });
+            deleteLater();
+        }
+        return false;
+    }
+};
+
+void setIconAfterFirstPaint() { qApp->installEventFilter(new IconAfterFirstPaint(qApp)); }
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -65,8 +90,7 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     std::signal(SIGPIPE, SIG_IGN);
     initVellocResources();
-    // Every window, dialogs included, carries the program's icon.
-    QApplication::setWindowIcon(programIcon());
+    setIconAfterFirstPaint();
 
     SingleInstance guard;
     if (!guard.claim())

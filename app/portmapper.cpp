@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "portmapper.h"
 
+#include "sharedlibrary.h"
+
 #include <miniupnpc/miniupnpc.h>
 #include <miniupnpc/upnpcommands.h>
 #include <miniupnpc/upnperrors.h>
@@ -14,6 +16,43 @@
 
 namespace {
 
+// miniupnpc is opened the first time a table is opened to the internet (on
+// the mapper's thread), so no other game loads it.
+#define VELLOC_UPNP_FUNCTIONS(X)                                                                                       \
+    X(upnpDiscoverDevices) X(freeUPNPDevlist) X(UPNP_GetValidIGD) X(UPNP_GetIGDFromUrl) X(FreeUPNPUrls)                \
+    X(UPNP_GetExternalIPAddress) X(UPNP_AddPortMapping) X(UPNP_DeletePortMapping) X(strupnperror)
+
+struct UpnpLibrary {
+    static constexpr const char *FileName = "libminiupnpc.so.17";
+#define VELLOC_UPNP_POINTER(f) decltype(&::f) f = nullptr;
+    VELLOC_UPNP_FUNCTIONS(VELLOC_UPNP_POINTER)
+#undef VELLOC_UPNP_POINTER
+};
+
+// Null when the library is missing or lacks a function; error says which.
+const UpnpLibrary *upnpLibrary(QString *error)
+{
+    static UpnpLibrary library;
+    static const QString failure = [] {
+        const OpenedLibrary opened(UpnpLibrary::FileName, [](OpenedLibrary &l) {
+#define VELLOC_UPNP_RESOLVE(f) l.resolve(library.f, #f);
+            VELLOC_UPNP_FUNCTIONS(VELLOC_UPNP_RESOLVE)
+#undef VELLOC_UPNP_RESOLVE
+        });
+        if (!opened.opened())
+            return QStringLiteral("Opening a port on the router needs the miniupnpc library (%1, Debian package "
+                                  "libminiupnpc17), which is not installed on this computer.")
+                .arg(QString::fromLatin1(UpnpLibrary::FileName));
+        if (!opened.ok())
+            return QStringLiteral("The miniupnpc library on this computer (%1) lacks %2.")
+                .arg(QString::fromLatin1(UpnpLibrary::FileName), opened.missing());
+        return QString();
+    }();
+    if (error)
+        *error = failure;
+    return failure.isEmpty() ? &library : nullptr;
+}
+
 // What it takes to delete a mapping later; empty port means none is held.
 struct Held {
     std::string controlUrl, serviceType, port;
@@ -23,14 +62,15 @@ struct Held {
 // Frees the library's URL strings on every way out; they start zeroed, and
 // the library zeroes them again when it gives up on a device.
 struct IgdGuard {
+    const UpnpLibrary *upnp;
     UPNPUrls urls{};
     IGDdatas data{};
-    ~IgdGuard() { FreeUPNPUrls(&urls); }
+    ~IgdGuard() { upnp->FreeUPNPUrls(&urls); }
 };
 
-bool deleteMapping(const Held &held)
+bool deleteMapping(const UpnpLibrary *upnp, const Held &held)
 {
-    const int r = UPNP_DeletePortMapping(held.controlUrl.c_str(), held.serviceType.c_str(),
+    const int r = upnp->UPNP_DeletePortMapping(held.controlUrl.c_str(), held.serviceType.c_str(),
                                          held.port.c_str(), "TCP", nullptr);
     // 714 NoSuchEntryInArray: already gone (router restarted), which is what we wanted.
     return r == UPNPCOMMAND_SUCCESS || r == 714;
@@ -45,11 +85,11 @@ QString noRouterMessage(quint16 port)
 // Finds the router, asks for the mapping and fills `held` when it was made.
 // Blocks: discovery listens 2 s for answers, and each request waits up to
 // 5 s for the router's reply.
-PortMapper::Result addMapping(quint16 port, const QByteArray &url, Held *held)
+PortMapper::Result addMapping(const UpnpLibrary *upnp, quint16 port, const QByteArray &url, Held *held)
 {
     PortMapper::Result result;
     result.port = port;
-    IgdGuard igd;
+    IgdGuard igd{upnp};
     char lanAddr[64] = {};
     int found = 0;
     if (url.isEmpty()) {
@@ -63,17 +103,17 @@ PortMapper::Result addMapping(quint16 port, const QByteArray &url, Held *held)
             nullptr,
         };
         int err = 0;
-        UPNPDev *devices = upnpDiscoverDevices(kinds, 2000, nullptr, nullptr, UPNP_LOCAL_PORT_ANY, 0, 2, &err, 1);
+        UPNPDev *devices = upnp->upnpDiscoverDevices(kinds, 2000, nullptr, nullptr, UPNP_LOCAL_PORT_ANY, 0, 2, &err, 1);
         if (devices) {
-            found = UPNP_GetValidIGD(devices, &igd.urls, &igd.data, lanAddr, sizeof lanAddr);
-            freeUPNPDevlist(devices);
+            found = upnp->UPNP_GetValidIGD(devices, &igd.urls, &igd.data, lanAddr, sizeof lanAddr);
+            upnp->freeUPNPDevlist(devices);
         }
         // 2 (reports no connection) is still tried: many routers misreport it.
         // 3 is some UPnP device that is not a router.
         if (found == 3)
             found = 0;
     } else {
-        found = UPNP_GetIGDFromUrl(url.constData(), &igd.urls, &igd.data, lanAddr, sizeof lanAddr);
+        found = upnp->UPNP_GetIGDFromUrl(url.constData(), &igd.urls, &igd.data, lanAddr, sizeof lanAddr);
     }
     if (!found || !igd.urls.controlURL || !igd.data.first.servicetype[0]) {
         result.message = noRouterMessage(port);
@@ -81,14 +121,14 @@ PortMapper::Result addMapping(quint16 port, const QByteArray &url, Held *held)
     }
 
     char external[64] = {};
-    if (UPNP_GetExternalIPAddress(igd.urls.controlURL, igd.data.first.servicetype, external) != UPNPCOMMAND_SUCCESS)
+    if (upnp->UPNP_GetExternalIPAddress(igd.urls.controlURL, igd.data.first.servicetype, external) != UPNPCOMMAND_SUCCESS)
         external[0] = '\0'; // not needed for the mapping itself
 
     const std::string portText = std::to_string(port);
-    const int r = UPNP_AddPortMapping(igd.urls.controlURL, igd.data.first.servicetype, portText.c_str(),
+    const int r = upnp->UPNP_AddPortMapping(igd.urls.controlURL, igd.data.first.servicetype, portText.c_str(),
                                       portText.c_str(), lanAddr, "Velloc", "TCP", nullptr, "0");
     if (r != UPNPCOMMAND_SUCCESS) {
-        const char *name = strupnperror(r);
+        const char *name = upnp->strupnperror(r);
         if (r > 0) {
             result.message = QStringLiteral("The router refused to open port %1 (error %2%3).")
                                  .arg(port)
@@ -213,6 +253,8 @@ void PortMapper::work(std::shared_ptr<Shared> shared, Job job)
 {
     Outcome outcome;
     outcome.wasMap = job.map;
+    QString missing;
+    const UpnpLibrary *upnp = upnpLibrary(&missing);
 
     // Whatever is held goes first: a new start replaces it, remove() ends it.
     Held old;
@@ -221,11 +263,14 @@ void PortMapper::work(std::shared_ptr<Shared> shared, Job job)
         old = std::exchange(shared->held, Held{});
     }
     if (old.any())
-        outcome.removedOk = deleteMapping(old);
+        outcome.removedOk = deleteMapping(upnp, old);
 
-    if (job.map) {
+    if (job.map && !upnp) {
+        outcome.result.port = job.port;
+        outcome.result.message = missing;
+    } else if (job.map) {
         Held made;
-        outcome.result = addMapping(job.port, job.url.toUtf8(), &made);
+        outcome.result = addMapping(upnp, job.port, job.url.toUtf8(), &made);
         std::lock_guard lock(shared->mutex);
         shared->held = std::move(made);
     }
@@ -235,7 +280,7 @@ void PortMapper::work(std::shared_ptr<Shared> shared, Job job)
     while (!shared->owner && shared->held.any()) {
         const Held held = std::exchange(shared->held, Held{});
         lock.unlock();
-        deleteMapping(held);
+        deleteMapping(upnp, held);
         lock.lock();
     }
     // Posted under the lock, so the destructor cannot run in between; a

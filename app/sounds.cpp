@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "sounds.h"
 
+#include "soundoutput.h"
 #include "velloc_resources.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileSystemWatcher>
-#include <QAudioDevice>
-#include <QMediaDevices>
-#include <QSoundEffect>
 #include <QUrl>
 
 std::function<bool()> SoundPlayer::deviceProbe = &SoundPlayer::systemHasSoundOutput;
@@ -18,7 +16,7 @@ QString runtimeDir() { return QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"))
 } // namespace
 
 // A sound server's socket or a playback device, looked for without loading
-// the audio library; only then is the library asked for its outputs.
+// the audio library; only then is the sound module loaded and asked.
 bool SoundPlayer::systemHasSoundOutput()
 {
     const QString run = runtimeDir();
@@ -28,7 +26,10 @@ bool SoundPlayer::systemHasSoundOutput()
                              || QFile::exists(run + QStringLiteral("/pipewire-0"))));
     if (!candidate)
         candidate = !QDir(QStringLiteral("/dev/snd")).entryList({QStringLiteral("pcmC*p")}, QDir::System).isEmpty();
-    return candidate && !QMediaDevices::audioOutputs().isEmpty();
+    if (!candidate)
+        return false;
+    const SoundOutput *output = SoundOutput::get();
+    return output && output->hasDevice();
 }
 
 SoundPlayer::SoundPlayer(QObject *parent) : QObject(parent), m_folder(QStringLiteral(":/sounds/"))
@@ -65,8 +66,8 @@ void SoundPlayer::playsounds(const QString &name)
             return;
         }
     }
-    QSoundEffect *sound = effectFor(key);
-    if (!sound || sound->status() == QSoundEffect::Error)
+    SoundClip *sound = effectFor(key);
+    if (!sound || sound->failed())
         return;
 
     // Cut off the sound started before (the same one included). Without a sound
@@ -119,14 +120,19 @@ void SoundPlayer::setSoundFolder(const QString &folder)
         m_folder += QLatin1Char('/');
 }
 
-QSoundEffect *SoundPlayer::effect(const QString &name) const
+SoundPlayer::~SoundPlayer()
+{
+    qDeleteAll(m_effects);
+}
+
+SoundClip *SoundPlayer::effect(const QString &name) const
 {
     return m_effects.value(name.toLower(), nullptr);
 }
 
-QSoundEffect *SoundPlayer::effectFor(const QString &name)
+SoundClip *SoundPlayer::effectFor(const QString &name)
 {
-    if (QSoundEffect *sound = m_effects.value(name, nullptr))
+    if (SoundClip *sound = m_effects.value(name, nullptr))
         return sound;
 
     // Made on first use: creating an effect and setting its source only starts
@@ -136,8 +142,10 @@ QSoundEffect *SoundPlayer::effectFor(const QString &name)
         return nullptr;
     const QUrl url = path.startsWith(QLatin1Char(':')) ? QUrl(QStringLiteral("qrc") + path)
                                                        : QUrl::fromLocalFile(path);
-    auto *sound = new QSoundEffect(this);
-    sound->setSource(url);
+    SoundOutput *output = SoundOutput::get();
+    if (!output)
+        return nullptr;
+    SoundClip *sound = output->makeClip(url);
     m_effects.insert(name, sound);
     return sound;
 }

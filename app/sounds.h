@@ -5,13 +5,12 @@
 
 #include <QHash>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <functional>
 
 class QFileSystemWatcher;
-class QSoundEffect;
+class SoundClip;
 
 class SoundPlayer : public QObject
 {
@@ -19,6 +18,7 @@ class SoundPlayer : public QObject
 
 public:
     explicit SoundPlayer(QObject *parent = nullptr);
+    ~SoundPlayer() override;
 
     // The names callers may play (lower case).
     static const QStringList &soundNames();
@@ -38,7 +38,7 @@ public:
     QString soundFolder() const { return m_folder; }
 
     // The effect made for a sound once it was first played (nullptr before).
-    QSoundEffect *effect(const QString &name) const;
+    SoundClip *effect(const QString &name) const;
 
     // Whether this computer can play sound at all: a sound server or a sound
     // card. Asked when the first sound would play; tests stand in for it.
@@ -54,14 +54,14 @@ signals:
     void deviceFound();
 
 private:
-    QSoundEffect *effectFor(const QString &name);
+    SoundClip *effectFor(const QString &name);
     void stopCurrent();
     void watchForDevice();
 
     bool m_enabled = true;
     QString m_folder;
-    QHash<QString, QSoundEffect *> m_effects;
-    QPointer<QSoundEffect> m_current;
+    QHash<QString, SoundClip *> m_effects;
+    SoundClip *m_current = nullptr; // one of m_effects
     bool m_probed = false;
     bool m_missing = false;
     QFileSystemWatcher *m_watcher = nullptr;

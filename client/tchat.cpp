@@ -20,7 +20,6 @@
 #include "tspylist.h"
 #include "ttallylist.h"
 #include "turl.h"
-#include "velloc_resources.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -81,9 +80,6 @@ Tchat::Tchat(Forms &forms, QWidget *parent)
 {
     setObjectName(QStringLiteral("chat"));
     setWindowTitle(QStringLiteral("Velloc"));
-    // The application's icon when main() set one: decoded once for both.
-    if (QApplication::windowIcon().isNull())
-        setWindowIcon(programIcon());
     openLink = [](const QString &link) {
         const QUrl url = link.startsWith(QLatin1String("www."), Qt::CaseInsensitive)
                              ? QUrl(QStringLiteral("http://") + link)

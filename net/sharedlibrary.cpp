@@ -10,6 +10,12 @@ OpenedLibrary::OpenedLibrary(const char *file, const std::function<void(OpenedLi
         resolveAll(*this);
 }
 
+OpenedLibrary::~OpenedLibrary()
+{
+    if (m_close && m_handle)
+        dlclose(m_handle);
+}
+
 // Looks through the library and the ones it depends on.
 void *OpenedLibrary::symbol(const char *name) const
 {

@@ -13,9 +13,16 @@ class OpenedLibrary
 {
 public:
     // Opens `file` (a soname) and fills the pointers with `resolveAll`, which
-    // calls resolve() once per function. Never closed: the libraries keep
-    // global state and are used again.
+    // calls resolve() once per function. Kept open for the rest of the
+    // program (libraries with global state are used again) unless
+    // closeWhenDone() was called.
     OpenedLibrary(const char *file, const std::function<void(OpenedLibrary &)> &resolveAll);
+    ~OpenedLibrary();
+    OpenedLibrary(const OpenedLibrary &) = delete;
+    OpenedLibrary &operator=(const OpenedLibrary &) = delete;
+
+    // Closes the library with this object: nothing it gave may be used after.
+    void closeWhenDone() { m_close = true; }
 
     bool ok() const { return m_handle && m_missing.isEmpty(); }
     bool opened() const { return m_handle != nullptr; }
@@ -35,4 +42,5 @@ private:
 
     void *m_handle = nullptr;
     QString m_missing;
+    bool m_close = false;
 };

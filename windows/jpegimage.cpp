@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "jpegimage.h"
 
+#include "sharedlibrary.h"
+
 #include <QFile>
 
 #include <csetjmp>
@@ -11,6 +13,21 @@
 namespace jpegimage {
 
 namespace {
+
+// libjpeg is opened for each picture and closed after it: pictures are
+// few (the lobby offer's), and the program neither starts with the library
+// nor keeps it in memory while at rest.
+#define VELLOC_JPEG_FUNCTIONS(X)                                                                                       \
+    X(std_error) X(CreateDecompress) X(mem_src) X(read_header) X(start_decompress) X(read_scanlines)                   \
+    X(finish_decompress) X(destroy_decompress)
+
+struct JpegLibrary {
+#define VELLOC_JPEG_POINTER(f) decltype(&::jpeg_##f) f = nullptr;
+    VELLOC_JPEG_FUNCTIONS(VELLOC_JPEG_POINTER)
+#undef VELLOC_JPEG_POINTER
+};
+
+constexpr const char *JpegFileName = "libjpeg.so.62";
 
 // Pictures larger than this are refused before any pixel memory is taken.
 constexpr JDIMENSION MaxSide = 16384;
@@ -48,15 +65,15 @@ void cmykRowToRgb32(const JSAMPLE *in, QRgb *out, JDIMENSION width)
 
 // Everything between setjmp and a possible longjmp lives in the caller's
 // frame or in plain data, so jumping back skips no destructor.
-bool decodeInto(jpeg_decompress_struct *cinfo, ErrorManager *err, const unsigned char *data,
-                unsigned long size, QImage *image, JSAMPLE **cmykRow)
+bool decodeInto(const JpegLibrary &jpeg, jpeg_decompress_struct *cinfo, ErrorManager *err,
+                const unsigned char *data, unsigned long size, QImage *image, JSAMPLE **cmykRow)
 {
     if (setjmp(err->jump))
         return false;
 
-    jpeg_create_decompress(cinfo);
-    jpeg_mem_src(cinfo, data, size);
-    jpeg_read_header(cinfo, TRUE);
+    jpeg.CreateDecompress(cinfo, JPEG_LIB_VERSION, sizeof(jpeg_decompress_struct));
+    jpeg.mem_src(cinfo, data, size);
+    jpeg.read_header(cinfo, TRUE);
 
     if (cinfo->image_width == 0 || cinfo->image_height == 0 || cinfo->image_width > MaxSide
         || cinfo->image_height > MaxSide) {
@@ -81,7 +98,7 @@ bool decodeInto(jpeg_decompress_struct *cinfo, ErrorManager *err, const unsigned
         break;
     }
 
-    jpeg_start_decompress(cinfo);
+    jpeg.start_decompress(cinfo);
     *image = QImage(int(cinfo->output_width), int(cinfo->output_height), format);
     if (image->isNull()) {
         std::snprintf(err->message, sizeof err->message, "Not enough memory for the picture");
@@ -97,14 +114,14 @@ bool decodeInto(jpeg_decompress_struct *cinfo, ErrorManager *err, const unsigned
         const int y = int(cinfo->output_scanline);
         if (*cmykRow) {
             JSAMPROW row = *cmykRow;
-            jpeg_read_scanlines(cinfo, &row, 1);
+            jpeg.read_scanlines(cinfo, &row, 1);
             cmykRowToRgb32(row, reinterpret_cast<QRgb *>(image->scanLine(y)), cinfo->output_width);
         } else {
             JSAMPROW row = image->scanLine(y);
-            jpeg_read_scanlines(cinfo, &row, 1);
+            jpeg.read_scanlines(cinfo, &row, 1);
         }
     }
-    jpeg_finish_decompress(cinfo);
+    jpeg.finish_decompress(cinfo);
     return true;
 }
 
@@ -112,9 +129,26 @@ bool decodeInto(jpeg_decompress_struct *cinfo, ErrorManager *err, const unsigned
 
 QImage decode(const QByteArray &data, QString *error)
 {
+    JpegLibrary jpeg;
+    OpenedLibrary opened(JpegFileName, [&jpeg](OpenedLibrary &l) {
+#define VELLOC_JPEG_RESOLVE(f) l.resolve(jpeg.f, "jpeg_" #f);
+        VELLOC_JPEG_FUNCTIONS(VELLOC_JPEG_RESOLVE)
+#undef VELLOC_JPEG_RESOLVE
+    });
+    if (!opened.ok()) {
+        if (error)
+            *error = opened.opened() ? QStringLiteral("The JPEG library (%1) lacks %2")
+                                           .arg(QString::fromLatin1(JpegFileName), opened.missing())
+                                     : QStringLiteral("Pictures need the JPEG library (%1, Debian package "
+                                                      "libjpeg62-turbo), which is not installed")
+                                           .arg(QString::fromLatin1(JpegFileName));
+        return QImage();
+    }
+    opened.closeWhenDone();
+
     jpeg_decompress_struct cinfo{};
     ErrorManager err{};
-    cinfo.err = jpeg_std_error(&err.pub);
+    cinfo.err = jpeg.std_error(&err.pub);
     err.pub.error_exit = errorExit;
     err.pub.output_message = outputMessage;
 
@@ -124,13 +158,13 @@ QImage decode(const QByteArray &data, QString *error)
     if (data.isEmpty())
         std::snprintf(err.message, sizeof err.message, "Empty picture file");
     else
-        ok = decodeInto(&cinfo, &err, reinterpret_cast<const unsigned char *>(data.constData()),
+        ok = decodeInto(jpeg, &cinfo, &err, reinterpret_cast<const unsigned char *>(data.constData()),
                         static_cast<unsigned long>(data.size()), &image, &cmykRow);
     // A damaged file only draws warnings and grey rows; such a picture is
     // refused too rather than shown half painted.
     if (ok && err.pub.num_warnings > 0)
         ok = false;
-    jpeg_destroy_decompress(&cinfo);
+    jpeg.destroy_decompress(&cinfo);
 
     if (!ok) {
         if (error)

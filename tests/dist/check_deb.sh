@@ -46,6 +46,7 @@ expected=(
   /usr/share/icons/hicolor/scalable/apps/$id.svg
   /usr/share/man/man6/velloc.6.gz /usr/share/man/man6/velloc-host.6.gz /usr/share/man/man6/velloc-tally.6.gz
   /usr/lib/systemd/system/velloc-host@.service
+  /usr/lib/games/velloc/libvelloc-sound.so
 )
 for size in 16 32 48 64 128 256; do
   expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/$id.png")
@@ -68,11 +69,11 @@ for p in velloc velloc-host velloc-tally; do
   file "$work/root/usr/games/$p" | grep -q ', stripped' || fail "/usr/games/$p is not stripped"
 done
 
-# Depends, computed from the linked libraries.
+# Depends, computed from the linked libraries and named for the opened ones.
 depends=$(field Depends)
 echo "Depends: $depends"
 for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6multimedia6 \
-           libcurl4 libjpeg62-turbo libminiupnpc; do
+           libcurl4 libjpeg62-turbo libminiupnpc libstrophe0 libavahi-client3; do
   pattern=$(printf '%s' "$lib" | sed 's/[+.]/\\&/g')
   echo "$depends" | grep -qE "(^|, )$pattern[0-9a-z.+-]*( |,|$)" || fail "Depends lacks $lib"
 done

@@ -29,7 +29,7 @@ if ! cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; then
 fi
 
 expected=(
-  bin/velloc bin/velloc-host bin/velloc-tally
+  bin/velloc bin/velloc-host bin/velloc-tally lib/velloc/libvelloc-sound.so
   share/applications/$id.desktop
   share/metainfo/$id.metainfo.xml
   share/icons/hicolor/scalable/apps/$id.svg
