@@ -4,7 +4,15 @@
 #include "dnssd.h"
 #include "hostaddress.h"
 
-#include <QHostInfo>
+#include <unistd.h>
+
+namespace {
+QString localHostName()
+{
+    char name[256] = {};
+    return gethostname(name, sizeof name - 1) == 0 ? QString::fromLocal8Bit(name) : QString();
+}
+} // namespace
 
 bool HostListingOptions::take(const QStringList &args, int &i, QString *error)
 {
@@ -64,7 +72,7 @@ std::unique_ptr<HostListing> startHostListing(TServer &server, quint16 port, con
     auto out = std::make_unique<HostListing>();
     out->listing = std::make_unique<TableListing>(server);
     TableSummary base;
-    base.name = TableSummary::plainName(options.name.isEmpty() ? QHostInfo::localHostName() : options.name);
+    base.name = TableSummary::plainName(options.name.isEmpty() ? localHostName() : options.name);
     if (base.name.isEmpty())
         base.name = QStringLiteral("velloc-host");
     base.port = port;

@@ -2,11 +2,10 @@
 #include "lobbyclient.h"
 
 #include "hostaddress.h"
+#include "ipaddress.h"
 
 #include "strophelibrary.h"
 
-#include <QHostAddress>
-#include <QHostInfo>
 #include <QPointer>
 #include <QSocketNotifier>
 
@@ -236,21 +235,16 @@ void LobbyClient::connectNow()
     // The name is looked up off the UI thread; libstrophe gets an address.
     const int lookup = ++m_lookup;
     QPointer<LobbyClient> self(this);
-    QHostInfo::lookupHost(m_host, this, [self, lookup](const QHostInfo &info) {
+    ipaddress::lookup(m_host, this, [self, lookup](const QStringList &addresses, const QString &error) {
         if (!self || lookup != self->m_lookup)
             return;
-        QHostAddress pick;
-        for (const QHostAddress &a : info.addresses())
-            if (pick.isNull() || (a.protocol() == QAbstractSocket::IPv4Protocol
-                                  && pick.protocol() != QAbstractSocket::IPv4Protocol))
-                pick = a;
-        if (pick.isNull()) {
-            self->resolved(QString(), false,
-                           info.error() == QHostInfo::NoError ? QStringLiteral("no address was found")
-                                                              : info.errorString());
+        if (addresses.isEmpty()) {
+            self->resolved(QString(), false, error.isEmpty() ? QStringLiteral("no address was found") : error);
             return;
         }
-        self->resolved(pick.toString(), pick.isLoopback(), QString());
+        // IPv4 first, where there is one.
+        const QString pick = addresses.first();
+        self->resolved(pick, ipaddress::isLoopback(pick), QString());
     });
 }
 

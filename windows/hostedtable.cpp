@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "hostedtable.h"
 
+#include "ipaddress.h"
+
 #include "lobbyhub.h"
 #include "look.h"
 #include "networktables.h"
@@ -12,7 +14,6 @@
 #include "tserver.h"
 
 
-#include <QHostAddress>
 #include <QPointer>
 
 HostedTable::HostedTable(Forms &forms, quint16 port, bool waitForRouter)
@@ -45,12 +46,12 @@ void HostedTable::notice(const QString &text)
 
 bool HostedTable::publicAddress(const QString &address)
 {
-    const QHostAddress a(address);
-    if (a.isNull() || a.protocol() != QAbstractSocket::IPv4Protocol)
+    const std::optional<quint32> a = ipaddress::parseIPv4(address);
+    if (!a)
         return false;
     for (const auto &[net, bits] : {std::pair{"10.0.0.0", 8}, {"172.16.0.0", 12}, {"192.168.0.0", 16},
                                    {"100.64.0.0", 10}, {"169.254.0.0", 16}, {"127.0.0.0", 8}, {"0.0.0.0", 8}})
-        if (a.isInSubnet(QHostAddress(QString::fromLatin1(net)), bits))
+        if (ipaddress::inSubnet(*a, *ipaddress::parseIPv4(QString::fromLatin1(net)), bits))
             return false;
     return true;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "tplayothers.h"
 
+#include "ipaddress.h"
+
 #include "ansi.h"
 #include "hostaddress.h"
 #include "look.h"
@@ -18,13 +20,10 @@
 #include <QGuiApplication>
 #include <QHideEvent>
 #include <QKeyEvent>
-#include <QHostAddress>
-#include <QHostInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
-#include <QNetworkInterface>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -115,12 +114,11 @@ Tplayothers::Tplayothers(Forms &forms, QWidget *parent) : QDialog(parent), m_for
     localAddresses = &Tplayothers::networkAddresses;
     resolve = [this](const QString &host, std::function<void(bool, const QString &)> done) {
         // The window as context: a window gone before the answer hears nothing.
-        QHostInfo::lookupHost(host, this, [done](const QHostInfo &info) {
-            if (!info.addresses().isEmpty())
+        ipaddress::lookup(host, this, [done](const QStringList &addresses, const QString &error) {
+            if (!addresses.isEmpty())
                 done(true, QString());
             else
-                done(false, info.error() == QHostInfo::NoError ? QStringLiteral("no address was found")
-                                                                 : info.errorString());
+                done(false, error.isEmpty() ? QStringLiteral("no address was found") : error);
         });
     };
 
@@ -232,22 +230,7 @@ Tplayothers::Tplayothers(Forms &forms, QWidget *parent) : QDialog(parent), m_for
 
 QStringList Tplayothers::networkAddresses()
 {
-    QStringList found;
-    for (const QNetworkInterface &nic : QNetworkInterface::allInterfaces()) {
-        const auto flags = nic.flags();
-        if (!flags.testFlag(QNetworkInterface::IsUp) || !flags.testFlag(QNetworkInterface::IsRunning)
-            || flags.testFlag(QNetworkInterface::IsLoopBack))
-            continue;
-        for (const QNetworkAddressEntry &entry : nic.addressEntries()) {
-            const QHostAddress ip = entry.ip();
-            // A self-assigned 169.254 address reaches no friend.
-            if (ip.protocol() != QAbstractSocket::IPv4Protocol || ip.isLoopback() || ip.isLinkLocal())
-                continue;
-            if (!found.contains(ip.toString()))
-                found << ip.toString();
-        }
-    }
-    return found;
+    return ipaddress::localIPv4();
 }
 
 QStringList Tplayothers::addRecentTable(const QStringList &recent, const QString &address)
@@ -407,7 +390,7 @@ void Tplayothers::button_joinClick()
     }
     const QString name = edit_name->text().trimmed();
     const QString text = address.text(hostaddress::GamePort);
-    if (QHostAddress().setAddress(address.host) || !resolve) {
+    if (ipaddress::isLiteral(address.host) || !resolve) {
         finishJoin(name, text);
         return;
     }

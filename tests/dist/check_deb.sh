@@ -72,7 +72,7 @@ done
 # Depends, computed from the linked libraries and named for the opened ones.
 depends=$(field Depends)
 echo "Depends: $depends"
-for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6multimedia6 \
+for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6multimedia6 \
            libcurl4 libjpeg62-turbo libminiupnpc libstrophe0 libavahi-client3; do
   pattern=$(printf '%s' "$lib" | sed 's/[+.]/\\&/g')
   echo "$depends" | grep -qE "(^|, )$pattern[0-9a-z.+-]*( |,|$)" || fail "Depends lacks $lib"
