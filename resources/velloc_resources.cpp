@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "velloc_resources.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QIconEngine>
 #include <QPainter>
 
@@ -11,6 +13,20 @@ void initVellocResources()
     Q_INIT_RESOURCE(velloc_2x);
 }
 
+namespace {
+
+// Our art is named for its format: read as that format only, so Qt neither
+// guesses from the contents nor loads every image plugin it has to ask.
+QPixmap readArt(const QString &path)
+{
+    QImageReader reader(path, QFileInfo(path).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    QImage image = reader.read();
+    return image.isNull() ? QPixmap() : QPixmap::fromImage(std::move(image));
+}
+
+} // namespace
+
 QPixmap artPixmap(const QString &path, qreal devicePixelRatio)
 {
     if (devicePixelRatio <= 0)
@@ -18,14 +34,14 @@ QPixmap artPixmap(const QString &path, qreal devicePixelRatio)
     if (devicePixelRatio > 1.0) {
         const int dot = path.lastIndexOf(QLatin1Char('.'));
         if (dot > path.lastIndexOf(QLatin1Char('/'))) {
-            QPixmap sharp(path.left(dot) + QStringLiteral("@2x") + path.mid(dot));
+            QPixmap sharp = readArt(path.left(dot) + QStringLiteral("@2x") + path.mid(dot));
             if (!sharp.isNull()) {
                 sharp.setDevicePixelRatio(2.0);
                 return sharp;
             }
         }
     }
-    return QPixmap(path);
+    return readArt(path);
 }
 
 namespace {
