@@ -47,6 +47,8 @@ private slots:
     void twoArgumentsConnectNothing();
     void failedJoinSaysWhy();
     void secondCopyRaisesTheFirst();
+    void guardIgnoresStrangers_data();
+    void guardIgnoresStrangers();
     void guardSurvivesACrash();
     void secondProgramLeavesNoWindow();
     void commandLineOptions_data();
@@ -183,6 +185,46 @@ void TestStartup::secondCopyRaisesTheFirst()
     QTRY_COMPARE(raised, 1);
     SingleInstance elsewhere(name + QStringLiteral("-other-display"));
     QVERIFY(elsewhere.claim());
+}
+
+// Whatever else reaches the guard's socket neither raises the window nor
+// stops the next copy from being told.
+void TestStartup::guardIgnoresStrangers_data()
+{
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<int>("raised");
+    QTest::newRow("raise") << QByteArray("raise\n") << 1;
+    QTest::newRow("other words") << QByteArray("hello\n") << 0;
+    QTest::newRow("nothing") << QByteArray() << 0;
+    QTest::newRow("binary") << QByteArray(300, '\xFF') << 0;
+}
+
+void TestStartup::guardIgnoresStrangers()
+{
+    QFETCH(QByteArray, sent);
+    QFETCH(int, raised);
+    const QString name = QStringLiteral("velloc-stranger-%1").arg(QCoreApplication::applicationPid());
+    SingleInstance first(name);
+    int count = 0;
+    first.onRaise = [&] { ++count; };
+    QVERIFY(first.claim());
+    {
+        QLocalSocket s;
+        s.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+        s.connectToServer(name);
+        QVERIFY(s.waitForConnected(1000));
+        if (!sent.isEmpty()) {
+            s.write(sent);
+            QVERIFY(s.waitForBytesWritten(1000));
+        }
+        QTest::qWait(50);
+    }
+    QTRY_COMPARE(count, raised);
+    QTest::qWait(50);
+    QCOMPARE(count, raised);
+    SingleInstance second(name);
+    QVERIFY(!second.claim());
+    QTRY_COMPARE(count, raised + 1);
 }
 
 void TestStartup::guardSurvivesACrash()
