@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "tdownload.h"
 
+#include "closedsign.h"
+
 #include "config.h"
 #include "curlloader.h"
 #include "jpegimage.h"
@@ -82,12 +84,7 @@ Tdownload::Tdownload(Forms &forms, QWidget *parent)
         image->setPalette(pal);
         image->setAutoFillBackground(true);
     }
-    label_closed = new QLabel(QStringLiteral("IS CLOSED"), image);
-    label_closed->setAlignment(Qt::AlignCenter);
-    label_closed->setStyleSheet(QStringLiteral(
-        "QLabel { color: rgb(230, 0, 0); background-color: rgba(0, 0, 0, 170);"
-        " border: 2px solid rgb(230, 0, 0); border-radius: 4px;"
-        " font-family: Arial; font-size: 30px; font-weight: bold; padding: 0px 16px; }"));
+    label_closed = new ClosedSign(QStringLiteral("IS CLOSED"), image);
     label_closed->adjustSize();
     label_closed->move((PictureSize.width() - label_closed->width()) / 2, 64);
     loadPicture();

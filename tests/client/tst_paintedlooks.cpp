@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Widgets that paint themselves instead of carrying a style sheet look, pixel
 // for pixel, as they did with it, at pixel ratios 1 and 2.
+#include "closedsign.h"
 #include "phrasebutton.h"
 #include "velloc_resources.h"
 
@@ -26,6 +27,8 @@ private slots:
     void initTestCase() { initVellocResources(); }
     void phraseButton_data();
     void phraseButton();
+    void closedSign_data();
+    void closedSign();
 };
 
 void tst_PaintedLooks::phraseButton_data()
@@ -80,6 +83,50 @@ void tst_PaintedLooks::phraseButton()
     if (painted != reference) {
         reference.save(QDir::temp().filePath(QStringLiteral("phrase-before-%1.png").arg(QString::fromLatin1(QTest::currentDataTag()))));
         painted.save(QDir::temp().filePath(QStringLiteral("phrase-now-%1.png").arg(QString::fromLatin1(QTest::currentDataTag()))));
+    }
+    QVERIFY2(painted == reference, "differs; both pictures are in the temporary folder");
+}
+
+void tst_PaintedLooks::closedSign_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("at 1") << 1.0;
+    QTest::newRow("at 2") << 2.0;
+}
+
+// On the lobby picture's green, as the download window hangs it.
+void tst_PaintedLooks::closedSign()
+{
+    QFETCH(qreal, ratio);
+    QWidget window;
+    window.resize(700, 200);
+    QPalette pal = window.palette();
+    pal.setColor(QPalette::Window, QColor(0x1f, 0x5c, 0x3a));
+    window.setPalette(pal);
+    window.setAutoFillBackground(true);
+    auto *before = new QLabel(QStringLiteral("IS CLOSED"), &window);
+    before->setAlignment(Qt::AlignCenter);
+    before->setStyleSheet(QStringLiteral(
+        "QLabel { color: rgb(230, 0, 0); background-color: rgba(0, 0, 0, 170);"
+        " border: 2px solid rgb(230, 0, 0); border-radius: 4px;"
+        " font-family: Arial; font-size: 30px; font-weight: bold; padding: 0px 16px; }"));
+    before->adjustSize();
+    before->move(10, 10);
+    auto *now = new ClosedSign(QStringLiteral("IS CLOSED"), &window);
+    now->adjustSize();
+    now->move(10, 100);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(now->size(), before->size());
+    QPixmap canvas(window.size() * ratio);
+    canvas.setDevicePixelRatio(ratio);
+    window.render(&canvas);
+    const QImage all = canvas.toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage reference = all.copy(QRect(before->pos() * ratio, before->size() * ratio));
+    const QImage painted = all.copy(QRect(now->pos() * ratio, now->size() * ratio));
+    if (painted != reference) {
+        reference.save(QDir::temp().filePath(QStringLiteral("sign-before-%1.png").arg(ratio)));
+        painted.save(QDir::temp().filePath(QStringLiteral("sign-now-%1.png").arg(ratio)));
     }
     QVERIFY2(painted == reference, "differs; both pictures are in the temporary folder");
 }
