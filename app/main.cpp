@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Velloc: a Chicken Foot dominoes table for two to six players.
+#include "deferredstyle.h"
 #include "failure.h"
 #include "singleinstance.h"
 #include "tableshell.h"
@@ -79,6 +80,8 @@ int main(int argc, char **argv)
     qtArgv.push_back(nullptr);
     int qtArgc = int(qtArgv.size()) - 1;
     QApplication app(qtArgc, qtArgv.data());
+    // The platform's own style, its standard icons read only when drawn.
+    QApplication::setStyle(new DeferredIconStyle);
     QApplication::setApplicationName(QStringLiteral("Velloc"));
     // Identity for desktops: the id matches the installed desktop entry,
     // icons and metainfo, so docks and Wayland compositors find them. The

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "velloc_resources.h"
 
+#include "deferredicon.h"
+
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
-#include <QIconEngine>
-#include <QPainter>
 
 void initVellocResources()
 {
@@ -44,53 +44,15 @@ QPixmap artPixmap(const QString &path, qreal devicePixelRatio)
     return readArt(path);
 }
 
-namespace {
-
-// The program's icon, decoded the first time something draws it: a desktop
-// asks for it once, and a platform without window icons never does.
-class ProgramIconEngine final : public QIconEngine
-{
-public:
-    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
-    {
-        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
-    }
-    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
-    {
-        return icon().pixmap(size, mode, state);
-    }
-    QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state, qreal scale) override
-    {
-        return icon().pixmap(size, scale, mode, state);
-    }
-    QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
-    {
-        return icon().actualSize(size, mode, state);
-    }
-    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
-    {
-        return icon().availableSizes(mode, state);
-    }
-    bool isNull() override { return false; }
-    QString key() const override { return QStringLiteral("velloc"); }
-    QIconEngine *clone() const override { return new ProgramIconEngine; }
-
-private:
-    const QIcon &icon()
-    {
-        if (m_icon.isNull()) {
-            // QIcon finds the "@2x" files by itself.
-            m_icon.addFile(QStringLiteral(":/images/velloc_64.png"));
-            m_icon.addFile(QStringLiteral(":/images/velloc.png"));
-        }
-        return m_icon;
-    }
-    QIcon m_icon;
-};
-
-} // namespace
-
+// Decoded the first time something draws it: a desktop asks for it once,
+// and a platform without window icons never does.
 QIcon programIcon()
 {
-    return QIcon(new ProgramIconEngine);
+    return deferredIcon([] {
+        // QIcon finds the "@2x" files by itself.
+        QIcon icon;
+        icon.addFile(QStringLiteral(":/images/velloc_64.png"));
+        icon.addFile(QStringLiteral(":/images/velloc.png"));
+        return icon;
+    });
 }

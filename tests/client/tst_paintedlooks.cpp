@@ -2,10 +2,17 @@
 // Widgets that paint themselves instead of carrying a style sheet look, pixel
 // for pixel, as they did with it, at pixel ratios 1 and 2.
 #include "closedsign.h"
+#include "deferredstyle.h"
 #include "phrasebutton.h"
 #include "velloc_resources.h"
 
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPushButton>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <QtTest>
 
 namespace {
@@ -29,6 +36,7 @@ private slots:
     void phraseButton();
     void closedSign_data();
     void closedSign();
+    void deferredIcons();
 };
 
 void tst_PaintedLooks::phraseButton_data()
@@ -129,6 +137,43 @@ void tst_PaintedLooks::closedSign()
         painted.save(QDir::temp().filePath(QStringLiteral("sign-now-%1.png").arg(ratio)));
     }
     QVERIFY2(painted == reference, "differs; both pictures are in the temporary folder");
+}
+
+// The program's style draws as the platform's own and gives the same
+// standard icons, only later.
+void tst_PaintedLooks::deferredIcons()
+{
+    auto shot = [](QStyle *style) {
+        QMainWindow w;
+        if (style)
+            QApplication::setStyle(style);
+        w.menuBar()->addMenu(QStringLiteral("&Game"))->addAction(QStringLiteral("E&xit"));
+        auto *c = new QWidget;
+        auto *l = new QVBoxLayout(c);
+        l->addWidget(new QPushButton(QStringLiteral("&Start")));
+        l->addWidget(new QLineEdit(QStringLiteral("Ann")));
+        auto *combo = new QComboBox;
+        combo->addItems({QStringLiteral("Normal"), QStringLiteral("Strong")});
+        l->addWidget(combo);
+        w.setCentralWidget(c);
+        w.resize(300, 200);
+        w.show();
+        QCoreApplication::processEvents();
+        return w.grab().toImage();
+    };
+    const QImage platform = shot(nullptr);
+    const QStyle::StandardPixmap some[] = {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_MessageBoxWarning,
+                                           QStyle::SP_DialogOkButton, QStyle::SP_ArrowRight};
+    QList<QImage> icons;
+    for (QStyle::StandardPixmap sp : some)
+        icons << QApplication::style()->standardIcon(sp).pixmap(16).toImage();
+    const QImage ours = shot(new DeferredIconStyle);
+    QCOMPARE(ours, platform);
+    for (int i = 0; i < icons.size(); ++i) {
+        const QIcon later = QApplication::style()->standardIcon(some[i]);
+        QCOMPARE(later.isNull(), icons[i].isNull());
+        QCOMPARE(later.pixmap(16).toImage(), icons[i]);
+    }
 }
 
 QTEST_MAIN(tst_PaintedLooks)
