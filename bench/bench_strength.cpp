@@ -249,7 +249,8 @@ void wilson(double k, int n, double &lo, double &hi)
 }
 
 // One line per match; `target` is the share the issue asks for, 0 for none.
-void report(int seats, Kind measured, Kind opponent, const std::vector<GameResult> &results, double target)
+void report(int seats, Kind measured, Kind opponent, const std::vector<GameResult> &results, double target,
+            double seconds)
 {
     int won = 0;
     double mine = 0, others = 0, margin2 = 0;
@@ -267,8 +268,8 @@ void report(int seats, Kind measured, Kind opponent, const std::vector<GameResul
                 nameOf(opponent), seats, 100.0 / seats, 100.0 * won / n, n, 100 * lo, 100 * hi);
     if (target > 0)
         std::printf(", target %.0f %% %s", target, 100.0 * won / n >= target ? "met" : "missed");
-    std::printf("\n  mean totals %.1f vs %.1f, margin (others' mean - own) %.1f +- %.1f per game\n", mine / n,
-                others / n, margin, 1.96 * std::sqrt(std::max(0.0, margin2 / n - margin * margin) / n));
+    std::printf("\n  mean totals %.1f vs %.1f, margin (others' mean - own) %.1f +- %.1f per game; %.0f s\n", mine / n,
+                others / n, margin, 1.96 * std::sqrt(std::max(0.0, margin2 / n - margin * margin) / n), seconds);
     std::fflush(stdout);
 }
 
@@ -365,9 +366,11 @@ int main(int argc, char **argv)
         Timings timings;
         for (const Match &m : matches) {
             const int games = std::max(seats, m.games[k] * percent / 100);
-            report(seats, m.measured, m.opponent,
-                   playAll(seats, m.measured, m.opponent, games, std::uint64_t(seats) * 1000000, settings, timings),
-                   m.target[k]);
+            const auto start = std::chrono::steady_clock::now();
+            const auto results
+                = playAll(seats, m.measured, m.opponent, games, std::uint64_t(seats) * 1000000, settings, timings);
+            report(seats, m.measured, m.opponent, results, m.target[k],
+                   std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         }
         const std::string what = std::to_string(seats) + " seats";
         reportTimes(what.c_str(), timings);
