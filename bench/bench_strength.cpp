@@ -350,9 +350,11 @@ int main(int argc, char **argv)
     std::fflush(stdout);
 
     // The same deals for every match of one table size, so the matches
-    // differ only in the players.
+    // differ only in the players. Strong beats Normal in nearly every game
+    // of two or four: fewer games tell that as well, and the time goes to
+    // the matches with targets.
     const Match matches[] = {
-        {Kind::Strong, Kind::Normal, {200, 200, 120}, {0, 0, 0}},
+        {Kind::Strong, Kind::Normal, {100, 100, 60}, {0, 0, 0}},
         {Kind::Strong, Kind::Heuristic, {1000, 500, 300}, {80, 45, 30}},
         {Kind::Strong, Kind::Shipped, {1000, 100, 60}, {65, 0, 0}},
         {Kind::Heuristic, Kind::Normal, {1000, 500, 300}, {0, 0, 0}},

@@ -53,9 +53,11 @@ struct Playout {
     const StrongSettings &settings;
     const TableView &view;
     bool late; // measured partly against the leading opponent's total
+    bool last; // the game's last round, where a win counts besides
 
     Playout(const StrongSettings &s, const TableView &v)
-        : settings(s), view(v), late(v.round.seatsInGame() >= 3 && v.game.lastRounds(s.lateRounds))
+        : settings(s), view(v), late(v.round.seatsInGame() >= 3 && v.game.lastRounds(s.lateRounds)),
+          last(late && s.lastWin > 0 && v.game.lastRounds(1))
     {
     }
 
@@ -84,7 +86,10 @@ struct Playout {
             return result;
         // What the game's totals would be: the gap to the one who leads.
         const int gap = view.game.total[me] + mine - leader;
-        return (result * (100 - settings.leader) + gap * settings.leader) / 100.0;
+        const double blended = (result * (100 - settings.leader) + gap * settings.leader) / 100.0;
+        if (!last)
+            return blended;
+        return blended - (gap < 0 ? settings.lastWin : gap == 0 ? settings.lastWin / 2.0 : 0.0);
     }
 
     double run(Position p, Knowledge k, rules::Random &rng) const
@@ -355,8 +360,8 @@ Move decideStrong(const TableView &view, std::uint64_t seed, const StrongSetting
     for (int s = 1; s <= rules::Seats; ++s)
         if (round.inRound(s))
             inHands += s == view.me ? std::popcount(round.hand[s]) : std::max(0, view.handCount[s]);
-    const int budget
-        = std::max(c, std::min(settings.determinizations * c, settings.maxWork * 1000 / std::max(inHands, 8)));
+    const int work = std::min(settings.determinizations * c, settings.maxWork * 1000 / std::max(inHands, 8));
+    const int budget = std::max(c, round.seatsInGame() == 2 ? work * settings.pairWork / 100 : work);
     double total[rules::MaxMoves] = {};
     int alive[rules::MaxMoves];
     for (int i = 0; i < c; ++i)
