@@ -53,11 +53,9 @@ struct Playout {
     const StrongSettings &settings;
     const TableView &view;
     bool late; // measured partly against the leading opponent's total
-    bool last; // the game's last round, where a win counts besides
 
     Playout(const StrongSettings &s, const TableView &v)
-        : settings(s), view(v), late(v.round.seatsInGame() >= 3 && v.game.lastRounds(s.lateRounds)),
-          last(late && s.lastWin > 0 && v.game.lastRounds(1))
+        : settings(s), view(v), late(v.round.seatsInGame() >= 3 && v.game.lastRounds(s.lateRounds))
     {
     }
 
@@ -86,10 +84,7 @@ struct Playout {
             return result;
         // What the game's totals would be: the gap to the one who leads.
         const int gap = view.game.total[me] + mine - leader;
-        const double blended = (result * (100 - settings.leader) + gap * settings.leader) / 100.0;
-        if (!last)
-            return blended;
-        return blended - (gap < 0 ? settings.lastWin : gap == 0 ? settings.lastWin / 2.0 : 0.0);
+        return (result * (100 - settings.leader) + gap * settings.leader) / 100.0;
     }
 
     double run(Position p, Knowledge k, rules::Random &rng) const

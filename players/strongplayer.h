@@ -21,7 +21,7 @@ namespace players {
 
 // The tunable numbers, listed once so a benchmark can set them by name.
 #define VELLOC_STRONG_SETTINGS(X)                                                                                      \
-    X(determinizations) X(maxWork) X(pairWork) X(noise) X(mayPass) X(readPool) X(readSteps) X(temperature) X(lateRounds) X(leader) X(lastWin)
+    X(determinizations) X(maxWork) X(pairWork) X(noise) X(mayPass) X(readPool) X(readSteps) X(temperature) X(lateRounds) X(leader)
 
 struct StrongSettings {
     int determinizations = 300; // playouts per candidate move
@@ -47,8 +47,6 @@ struct StrongSettings {
     // counts against the leading opponent's total ...
     int lateRounds = 2;
     int leader = 50; // ... with this percent of the weight, the round's mean the rest
-    // In the game's last round, the points a won game counts for besides.
-    int lastWin = 0;
     HeuristicWeights weights; // how every seat plays in the playouts
 };
 
