@@ -355,8 +355,8 @@ Move decideStrong(const TableView &view, std::uint64_t seed, const StrongSetting
     for (int s = 1; s <= rules::Seats; ++s)
         if (round.inRound(s))
             inHands += s == view.me ? std::popcount(round.hand[s]) : std::max(0, view.handCount[s]);
-    const int work = std::min(settings.determinizations * c, settings.maxWork * 1000 / std::max(inHands, 8));
-    const int budget = std::max(c, round.seatsInGame() == 2 ? work * settings.pairWork / 100 : work);
+    const int budget
+        = std::max(c, std::min(settings.determinizations * c, settings.maxWork * 1000 / std::max(inHands, 8)));
     double total[rules::MaxMoves] = {};
     int alive[rules::MaxMoves];
     for (int i = 0; i < c; ++i)

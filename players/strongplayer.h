@@ -21,16 +21,13 @@ namespace players {
 
 // The tunable numbers, listed once so a benchmark can set them by name.
 #define VELLOC_STRONG_SETTINGS(X)                                                                                      \
-    X(determinizations) X(maxWork) X(pairWork) X(noise) X(mayPass) X(readPool) X(readSteps) X(temperature) X(lateRounds) X(leader)
+    X(determinizations) X(maxWork) X(noise) X(mayPass) X(readPool) X(readSteps) X(temperature) X(lateRounds) X(leader)
 
 struct StrongSettings {
     int determinizations = 300; // playouts per candidate move
     // Ceiling of a decision's work, whatever the candidates: thousands of
     // playouts times the bones in hands, which a playout's length follows.
     int maxWork = 60;
-    // Percent of that work in a game of two seats, whose long rounds make
-    // long playouts, and where more of them gain little.
-    int pairWork = 50;
     // Percent of playout moves made at random: nobody at the table plays
     // exactly the heuristic, and the playouts should not count on it.
     int noise = 30;
