@@ -7,8 +7,8 @@
 // kind in all the others; every deal is played once with it in each seat,
 // so no seat's first turn favours it. Prints for 2, 4 and 6 seats the share
 // of games won with a 95 % Wilson interval, the mean final totals and the
-// mean margin, and how long one strong decision takes on the host's event
-// loop (by the clock and in processor time).
+// mean margin, how long one strong decision takes on the host's event loop
+// (by the clock and in processor time), and each match's wall time.
 //
 // bench_strength [percent] [name=value ...]
 // percent scales every game count (100 by default, for a quick look less);
