@@ -168,10 +168,19 @@ int scoreAll(const Position &p, const Knowledge &k, const HeuristicWeights &w, c
         if (s != me && p.inRound(s))
             fewest = std::min(fewest, k.count[s]);
     const int perPip = w.pips + (fewest <= 2 ? w.urgentPips : 0);
-    // The open values of the toes, as they stay when another toe is played.
+    // The open values of the toes other than t, as they stay when t is
+    // played, and the bones that carry them.
     unsigned endOf[rules::Toes + 1] = {};
     for (int t = 1; t <= rules::Toes; ++t)
         endOf[t] = 1u << (p.length[t] ? p.end[t] : p.spinner);
+    unsigned otherEnds[rules::Toes + 1] = {};
+    BoneSet otherBones[rules::Toes + 1] = {};
+    for (int t = 1; t <= rules::Toes; ++t) {
+        for (int u = 1; u <= rules::Toes; ++u)
+            if (u != t)
+                otherEnds[t] |= endOf[u];
+        otherBones[t] = bonesWith(otherEnds[t]);
+    }
     const unsigned handValues = valuesIn(hand);
 
     int best = 0;
@@ -187,15 +196,12 @@ int scoreAll(const Position &p, const Knowledge &k, const HeuristicWeights &w, c
         const int touching = p.mode == 1 ? p.spinner : p.end[t];
         const int open = low == touching ? high : low;
         const bool restart = p.mode == 2 && low == high;
-        unsigned ends = 1u << open;
-        if (!restart)
-            for (int u = 1; u <= rules::Toes; ++u)
-                if (u != t)
-                    ends |= endOf[u];
+        const unsigned ends = (1u << open) | (restart ? 0u : otherEnds[t]);
+        const BoneSet endBones = tables.of[open] | (restart ? 0 : otherBones[t]);
         int sc = perPip * tables.pips[b];
         if (restart)
             sc += (left & tables.of[open]) ? w.doubleBacked : w.doubleAlone;
-        if (const int fits = bits(left & bonesWith(ends)))
+        if (const int fits = bits(left & endBones))
             sc += w.follow + w.followMore * std::min(fits - 1, 3);
         sc += w.scarce * (9 - bits(unseen & tables.of[open]));
         if (k.cannotHold[next] & (1u << open))

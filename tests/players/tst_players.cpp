@@ -684,7 +684,6 @@ void TestPlayers::oneLookChoices_data()
     QTest::addColumn<int>("nextPassedOn");     // a value the next seat passed on, or -1
     QTest::addColumn<Pair>("heuristic");
     QTest::addColumn<Pair>("greedy");
-    using P = Pair;
     QTest::newRow("the heavier of two alike") << Pairs{{5, 6}, {5, 1}} << QList<int>{5, 0, 0} << -1 << Pair{5, 6} << Pair{5, 6};
     QTest::newRow("a double with its value backed") << Pairs{{4, 4}, {4, 9}, {4, 1}} << QList<int>{4, 4, 4} << -1
                                                     << Pair{4, 4} << Pair{4, 4};
