@@ -39,14 +39,8 @@ const UpnpLibrary *upnpLibrary(QString *error)
             VELLOC_UPNP_FUNCTIONS(VELLOC_UPNP_RESOLVE)
 #undef VELLOC_UPNP_RESOLVE
         });
-        if (!opened.opened())
-            return QStringLiteral("Opening a port on the router needs the miniupnpc library (%1, Debian package "
-                                  "libminiupnpc17), which is not installed on this computer.")
-                .arg(QString::fromLatin1(UpnpLibrary::FileName));
-        if (!opened.ok())
-            return QStringLiteral("The miniupnpc library on this computer (%1) lacks %2.")
-                .arg(QString::fromLatin1(UpnpLibrary::FileName), opened.missing());
-        return QString();
+        return opened.problem(QStringLiteral("Opening a port on the router needs"), QStringLiteral("miniupnpc"),
+                              "libminiupnpc17");
     }();
     if (error)
         *error = failure;

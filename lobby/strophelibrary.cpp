@@ -17,15 +17,10 @@ QString load()
         VELLOC_STROPHE_FUNCTIONS(VELLOC_STROPHE_RESOLVE)
 #undef VELLOC_STROPHE_RESOLVE
     });
-    if (!opened.opened())
-        return QStringLiteral("The lobby needs the libstrophe library (%1, Debian package libstrophe0), "
-                              "which is not installed on this computer.")
-            .arg(QString::fromLatin1(fileName));
-    if (!opened.ok())
-        return QStringLiteral("The libstrophe library on this computer (%1) is too old for the lobby: it lacks %2.")
-            .arg(QString::fromLatin1(fileName), opened.missing());
-    library.initialize();
-    return QString();
+    const QString problem = opened.problem(QStringLiteral("The lobby needs"), QStringLiteral("libstrophe"), "libstrophe0");
+    if (problem.isEmpty())
+        library.initialize();
+    return problem;
 }
 
 } // namespace

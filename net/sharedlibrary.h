@@ -28,6 +28,10 @@ public:
     bool opened() const { return m_handle != nullptr; }
     // The first function the library lacks (empty when none).
     const QString &missing() const { return m_missing; }
+    // Why the library cannot be used, in a sentence for the player, empty
+    // when it can: `needs` starts it ("The lobby needs"), `name` names the
+    // library for people ("libstrophe"), `package` is Debian's.
+    QString problem(const QString &needs, const QString &name, const char *package) const;
 
     template<class F>
     void resolve(F &to, const char *name)
@@ -40,6 +44,7 @@ public:
 private:
     void *symbol(const char *name) const;
 
+    QString m_file;
     void *m_handle = nullptr;
     QString m_missing;
     bool m_close = false;

@@ -38,17 +38,9 @@ Loaded load()
         VELLOC_CURL_RESOLVE(slist_free_all)
 #undef VELLOC_CURL_RESOLVE
     });
-    if (!opened.opened()) {
-        l.error = QStringLiteral("The download needs the libcurl library (%1, Debian package libcurl4), "
-                                 "which is not installed on this computer.")
-                      .arg(QString::fromLatin1(fileName));
+    l.error = opened.problem(QStringLiteral("The download needs"), QStringLiteral("libcurl"), "libcurl4");
+    if (!l.error.isEmpty())
         return l;
-    }
-    if (!opened.ok()) {
-        l.error = QStringLiteral("The libcurl library on this computer (%1) is too old for the download: it lacks %2.")
-                      .arg(QString::fromLatin1(fileName), opened.missing());
-        return l;
-    }
     if (c.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
         l.error = QStringLiteral("The libcurl library (%1) could not be set up.").arg(QString::fromLatin1(fileName));
         return l;

@@ -137,11 +137,7 @@ QImage decode(const QByteArray &data, QString *error)
     });
     if (!opened.ok()) {
         if (error)
-            *error = opened.opened() ? QStringLiteral("The JPEG library (%1) lacks %2")
-                                           .arg(QString::fromLatin1(JpegFileName), opened.missing())
-                                     : QStringLiteral("Pictures need the JPEG library (%1, Debian package "
-                                                      "libjpeg62-turbo), which is not installed")
-                                           .arg(QString::fromLatin1(JpegFileName));
+            *error = opened.problem(QStringLiteral("Pictures need"), QStringLiteral("JPEG"), "libjpeg62-turbo");
         return QImage();
     }
     opened.closeWhenDone();
