@@ -22,7 +22,17 @@ QPixmap readArt(const QString &path)
     QImageReader reader(path, QFileInfo(path).suffix().toLatin1());
     reader.setAutoDetectImageFormat(false);
     QImage image = reader.read();
-    return image.isNull() ? QPixmap() : QPixmap::fromImage(std::move(image));
+    if (image.isNull())
+        return QPixmap();
+    // Opaque art is kept as it was stored, a byte a pixel with a palette or
+    // else three, not the screen's four: the table holds its backdrops at
+    // rest, and they draw the same either way.
+    if (!image.hasAlphaChannel()) {
+        if (image.depth() == 32)
+            image.convertTo(QImage::Format_RGB888);
+        return QPixmap::fromImage(std::move(image), Qt::NoFormatConversion);
+    }
+    return QPixmap::fromImage(std::move(image));
 }
 
 } // namespace

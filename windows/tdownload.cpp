@@ -5,8 +5,8 @@
 
 #include "config.h"
 #include "curlloader.h"
-#include "jpegimage.h"
 #include "look.h"
+#include "offerpicture.h"
 #include "paths.h"
 #include "tchat.h"
 #include "tplayothers.h"
@@ -20,7 +20,6 @@
 #include <QHideEvent>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -74,20 +73,10 @@ Tdownload::Tdownload(Forms &forms, QWidget *parent)
     showMessage = [this](const QString &text) { QMessageBox::information(this, windowTitle(), text); };
 
     // The picture across the top, with the sign hung under the lobby's name.
-    image = new QLabel(this);
-    image->setFixedSize(PictureSize);
-    image->setAlignment(Qt::AlignCenter);
-    {
-        QPalette pal = image->palette();
-        pal.setColor(QPalette::Window, look::BoardGreen);
-        pal.setColor(QPalette::WindowText, look::Cream);
-        image->setPalette(pal);
-        image->setAutoFillBackground(true);
-    }
+    image = new OfferPicture(PictureSize, this);
     label_closed = new ClosedSign(QStringLiteral("IS CLOSED"), image);
     label_closed->adjustSize();
     label_closed->move((PictureSize.width() - label_closed->width()) / 2, 64);
-    loadPicture();
 
     label_offer = makeLabel(QStringLiteral("Download The Qorb42 Lobby Now to play this  and other exciting games "
                                            "online with other players!"),
@@ -210,45 +199,11 @@ int Tdownload::infolabelTag() const { return infolabel->property("Tag").toInt();
 
 void Tdownload::setInfolabelTag(int tag) { infolabel->setProperty("Tag", tag); }
 
+bool Tdownload::hasPicture() const { return image->hasPicture(); }
+
 QString Tdownload::installerPath() const
 {
     return downloadFolder() + (m_fileName.isEmpty() ? QUrl(installerUrl).fileName() : m_fileName);
-}
-
-void Tdownload::loadPicture()
-{
-    // The sharper copy on a high-density screen, the plain one otherwise.
-    QImage picture;
-    const QStringList names = devicePixelRatioF() > 1.0
-        ? QStringList{QStringLiteral(":/images/lobby@2x.jpg"), QStringLiteral(":/images/lobby.jpg")}
-        : QStringList{QStringLiteral(":/images/lobby.jpg")};
-    for (const QString &name : names) {
-        QFile file(name);
-        if (file.open(QIODevice::ReadOnly))
-            picture = jpegimage::decode(file.readAll());
-        if (!picture.isNull())
-            break;
-    }
-    m_hasPicture = !picture.isNull();
-
-    QPixmap pixmap;
-    if (m_hasPicture) {
-        const qreal ratio = qMax<qreal>(1.0, qreal(picture.width()) / PictureSize.width());
-        pixmap = QPixmap::fromImage(picture.scaled(PictureSize * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-        pixmap.setDevicePixelRatio(ratio);
-    } else {
-        // No picture: a plain panel with the lobby's name keeps the layout.
-        pixmap = QPixmap(PictureSize);
-        pixmap.fill(look::BoardGreen);
-        QPainter painter(&pixmap);
-        QFont font(QStringLiteral("Arial"));
-        font.setPixelSize(28);
-        font.setBold(true);
-        painter.setFont(font);
-        painter.setPen(look::Cream);
-        painter.drawText(QRect(0, 0, PictureSize.width(), 60), Qt::AlignCenter, QStringLiteral("The Qorb42 Lobby"));
-    }
-    image->setPixmap(pixmap);
 }
 
 void Tdownload::getbuttonClick()

@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class OfferPicture;
 class QLabel;
 class QPushButton;
 
@@ -46,7 +47,7 @@ public:
     int infolabelTag() const;
     bool downloading() const { return http->isRunning(); }
     // Whether the lobby picture was found and decoded (else a plain panel).
-    bool hasPicture() const { return m_hasPicture; }
+    bool hasPicture() const;
     // Where the installer is (or would be) saved.
     QString installerPath() const;
 
@@ -55,7 +56,7 @@ public:
     void Button1Click();
     void Button2Click();
 
-    QLabel *image;
+    OfferPicture *image;
     QLabel *label_closed;
     QLabel *label_offer;
     QPushButton *getbutton;
@@ -87,10 +88,8 @@ private:
     void httpFinished(HttpDownload::Outcome outcome);
     void exitGame();
     bool openPlayWithOthers();
-    void loadPicture();
 
     Forms &m_forms;
     QString m_fileName;
-    bool m_hasPicture = false;
     bool m_offersDownload = false;
 };

@@ -4,6 +4,7 @@
 // room than the control has is cut, so each one is measured. Also the few
 // looks the windows are drawn with (hints, colours, backdrops).
 #include "look.h"
+#include "offerpicture.h"
 #include "paths.h"
 #include "program.h"
 #include "tablewidgets.h"
@@ -107,7 +108,9 @@ QString labelCut(const QLabel *l)
     const QRect inked = QStyle::alignedRect(l->layoutDirection(), align, used.boundedTo(room.size()), room)
                             .translated(l->pos());
     for (const QWidget *other : l->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        if (other == l || other->isHidden() || qobject_cast<const QLabel *>(other) || !other->geometry().intersects(inked))
+        // A caption may lie on a picture.
+        const bool picture = qobject_cast<const QLabel *>(other) || dynamic_cast<const OfferPicture *>(other);
+        if (other == l || other->isHidden() || picture || !other->geometry().intersects(inked))
             continue;
         const QRect under = other->geometry().intersected(inked);
         return QStringLiteral("%1 \"%2\": runs under %3 by %4 x %5 px")

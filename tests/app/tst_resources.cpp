@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QPainter>
+#include <QPixmap>
 #include <QtEndian>
 #include <QtTest>
 
@@ -23,6 +25,8 @@ private slots:
     void artPixmapPicksDensity_data();
     void artPixmapPicksDensity();
     void programIconHasBothSizes();
+    void opaqueArtDrawsTheSame_data();
+    void opaqueArtDrawsTheSame();
 };
 
 void tst_resources::initTestCase()
@@ -197,6 +201,57 @@ void tst_resources::programIconHasBothSizes()
     QVERIFY(!icon.isNull());
     QCOMPARE(icon.pixmap(QSize(64, 64)).size(), QSize(64, 64));
     QCOMPARE(icon.pixmap(QSize(256, 256)).size(), QSize(256, 256));
+}
+
+void tst_resources::opaqueArtDrawsTheSame_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("drawn"); // as the table stretches it
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<QImage::Format>("held");
+    for (qreal ratio : {1.0, 2.0}) {
+        const QByteArray at = ratio > 1 ? "@2x" : "";
+        QTest::addRow("board%s", at.data()) << QStringLiteral("boardback.png") << QSize(770, 258) << ratio
+                                            << QImage::Format_Indexed8;
+        QTest::addRow("hand%s", at.data()) << QStringLiteral("handback.png") << QSize(900, 95) << ratio
+                                           << (ratio > 1 ? QImage::Format_RGB888 : QImage::Format_Indexed8);
+        QTest::addRow("tiles%s", at.data()) << QStringLiteral("background.png") << QSize(724, 500) << ratio
+                                            << QImage::Format_Indexed8;
+    }
+}
+
+// Opaque art is held at one byte a pixel (palette) or three and must draw
+// exactly as the four-byte picture did: stretched, smoothed or tiled.
+void tst_resources::opaqueArtDrawsTheSame()
+{
+    QFETCH(QString, name);
+    QFETCH(QSize, drawn);
+    QFETCH(qreal, ratio);
+    QFETCH(QImage::Format, held);
+    const QPixmap kept = artPixmap(QStringLiteral(":/images/") + name, ratio);
+    QCOMPARE(kept.toImage().format(), held);
+    QImageReader reader(ratio > 1 ? QStringLiteral(":/images/%1@2x.png").arg(name.chopped(4))
+                                  : QStringLiteral(":/images/") + name);
+    QPixmap before = QPixmap::fromImage(reader.read().convertToFormat(QImage::Format_RGB32));
+    before.setDevicePixelRatio(ratio);
+    QCOMPARE(before.toImage().format(), QImage::Format_RGB32);
+    auto draw = [&](const QPixmap &art, int how) {
+        QImage canvas((drawn + QSize(6, 6)) * ratio, QImage::Format_ARGB32_Premultiplied);
+        canvas.setDevicePixelRatio(ratio);
+        canvas.fill(Qt::magenta);
+        QPainter p(&canvas);
+        if (how == 0) {
+            p.drawPixmap(QRect(QPoint(3, 3), drawn), art);
+        } else if (how == 1) {
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawPixmap(QRect(QPoint(3, 3), drawn), art);
+        } else {
+            p.fillRect(QRect(QPoint(3, 3), drawn), QBrush(Qt::black, art));
+        }
+        return canvas;
+    };
+    for (int how = 0; how < 3; ++how)
+        QVERIFY2(draw(kept, how) == draw(before, how), qPrintable(QString::number(how)));
 }
 
 QTEST_MAIN(tst_resources)

@@ -3,6 +3,9 @@
 // for pixel, as they did with it, at pixel ratios 1 and 2.
 #include "closedsign.h"
 #include "deferredstyle.h"
+#include "jpegimage.h"
+#include "look.h"
+#include "offerpicture.h"
 #include "phrasebutton.h"
 #include "velloc_resources.h"
 
@@ -37,6 +40,8 @@ private slots:
     void closedSign_data();
     void closedSign();
     void deferredIcons();
+    void offerPicture_data() { closedSign_data(); }
+    void offerPicture();
 };
 
 void tst_PaintedLooks::phraseButton_data()
@@ -174,6 +179,31 @@ void tst_PaintedLooks::deferredIcons()
         QCOMPARE(later.isNull(), icons[i].isNull());
         QCOMPARE(later.pixmap(16).toImage(), icons[i]);
     }
+}
+
+// The offer window's picture draws as the label holding its pixmap did, and
+// again the same once its decoded copy was let go.
+void tst_PaintedLooks::offerPicture()
+{
+    QFETCH(qreal, ratio);
+    QWidget window;
+    auto *before = new QLabel(&window);
+    before->setFixedSize(700, 260);
+    before->setAlignment(Qt::AlignCenter);
+    QPalette pal = before->palette();
+    pal.setColor(QPalette::Window, look::BoardGreen);
+    before->setPalette(pal);
+    before->setAutoFillBackground(true);
+    before->setPixmap(QPixmap::fromImage(jpegimage::load(QStringLiteral(":/images/lobby.jpg"))));
+    auto *now = new OfferPicture(QSize(700, 260), &window);
+    QVERIFY(now->hasPicture());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(!now->holdsDecoded());
+    const QImage reference = rendered(before, ratio);
+    QCOMPARE(rendered(now, ratio), reference);
+    QTRY_VERIFY(!now->holdsDecoded());
+    QCOMPARE(rendered(now, ratio), reference);
 }
 
 QTEST_MAIN(tst_PaintedLooks)

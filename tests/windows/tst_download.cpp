@@ -6,6 +6,7 @@
 #include "curlloader.h"
 #include "forms.h"
 #include "httpdownload.h"
+#include "offerpicture.h"
 #include "paths.h"
 #include "tchat.h"
 #include "tdownload.h"

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QProcess>
@@ -39,6 +40,36 @@ bool isOpaque(const QImage &img)
                 return false;
     }
     return true;
+}
+
+// The same pixels with an exact palette when there are at most 256
+// colours, else the picture as it is.
+QImage withPalette(const QImage &rgb)
+{
+    QList<QRgb> colours;
+    QHash<QRgb, int> index;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x)
+            if (!index.contains(line[x])) {
+                if (colours.size() == 256)
+                    return rgb;
+                index.insert(line[x], 0);
+                colours << line[x];
+            }
+    }
+    std::sort(colours.begin(), colours.end());
+    for (int i = 0; i < colours.size(); ++i)
+        index[colours[i]] = i;
+    QImage out(rgb.size(), QImage::Format_Indexed8);
+    out.setColorTable(colours);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        uchar *to = out.scanLine(y);
+        for (int x = 0; x < rgb.width(); ++x)
+            to[x] = uchar(index.value(line[x]));
+    }
+    return out;
 }
 
 bool writeJpeg(const QImage &img, const QString &file)
@@ -71,8 +102,11 @@ bool writePicture(const art::Picture &pic, const QString &dir, QStringList &writ
         if (pic.jpeg) {
             ok = writeJpeg(img, file);
         } else {
-            // Opaque pictures are stored without an alpha channel: smaller.
-            img = isOpaque(img) ? img.convertToFormat(QImage::Format_RGB32) : img.convertToFormat(QImage::Format_ARGB32);
+            // Opaque pictures are stored without an alpha channel, and with
+            // a palette when they have few colours: smaller to ship, and the
+            // program keeps them at one byte a pixel.
+            img = isOpaque(img) ? withPalette(img.convertToFormat(QImage::Format_RGB32))
+                                : img.convertToFormat(QImage::Format_ARGB32);
             QImageWriter w(file, "png");
             w.setQuality(0); // for PNG: strongest deflate
             ok = w.write(img);
