@@ -18,6 +18,7 @@
 #include <vector>
 
 #include <dlfcn.h>
+#include <malloc.h>
 
 namespace {
 const char *const Usage =
@@ -94,6 +95,11 @@ int main(int argc, char **argv)
         qtArgv.push_back(argv[i]);
     qtArgv.push_back(nullptr);
     int qtArgc = int(qtArgv.size()) - 1;
+#ifdef __GLIBC__
+    // One heap for all threads: the worker threads are few and short, and
+    // an arena of their own would keep pages the table could reuse.
+    mallopt(M_ARENA_MAX, 1);
+#endif
     readFontConfigurationEarly();
     QApplication app(qtArgc, qtArgv.data());
     // The platform's own style, its standard icons read only when drawn.

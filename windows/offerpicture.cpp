@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QPainter>
+#include <QResource>
 #include <QStringList>
 #include <QTimer>
 
@@ -21,10 +22,14 @@ OfferPicture::OfferPicture(const QSize &size, QWidget *parent) : QWidget(parent)
         ? QStringList{QStringLiteral(":/images/lobby@2x.jpg"), QStringLiteral(":/images/lobby.jpg")}
         : QStringList{QStringLiteral(":/images/lobby.jpg")};
     for (const QString &name : names) {
-        QFile file(name);
-        if (!file.open(QIODevice::ReadOnly))
+        // Our pictures are stored as they are: read in place, not copied.
+        const QResource stored(name);
+        if (stored.isValid() && stored.compressionAlgorithm() == QResource::NoCompression)
+            m_jpeg = QByteArray::fromRawData(reinterpret_cast<const char *>(stored.data()), stored.size());
+        else if (QFile file(name); file.open(QIODevice::ReadOnly))
+            m_jpeg = file.readAll();
+        else
             continue;
-        m_jpeg = file.readAll();
         // Kept for the first paint, which comes soon.
         m_decoded = decode();
         if (!m_decoded.isNull())
